@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "window/platform.h"
+#include "window/window_manager.h"
+
+namespace vantile {
+
+// What the application needs from its surroundings to start.
+struct AppEnvironment {
+    Screens& screens;
+    WindowBackend& backend;
+    Clock& clock;
+    // Brings this program and its own windows to the front.
+    std::function<void()> activate;
+};
+
+// The launch sequence and the root owner of the managers. URLs may arrive at any moment, also
+// before the managers exist.
+class AppDelegate {
+  public:
+    explicit AppDelegate(AppEnvironment environment);
+
+    // Sets the managers up at once when the desktop can be controlled; otherwise checks again
+    // every 0.3 s until it can.
+    void applicationDidFinishLaunching();
+    void handleURL(std::string_view url);
+
+    WindowManager* windowManager() const { return windowManager_.get(); }
+    bool waitingForPermission() const { return waitingForPermission_; }
+
+    static constexpr double permissionPollInterval = 0.3;
+
+  private:
+    void waitForPermission();
+    void pollPermission();
+    void setupManagers();
+
+    AppEnvironment env_;
+    std::unique_ptr<WindowManager> windowManager_;
+    bool waitingForPermission_ = false;
+    // Timer callbacks hold this weakly so that they do nothing once the delegate is gone.
+    std::shared_ptr<AppDelegate*> self_;
+};
+
+} // namespace vantile

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantile {
+
+// What the user asked for on the command line.
+struct CommandLine {
+    enum class Kind { run, help, version, ping, invalid };
+    Kind kind = Kind::run;
+    std::optional<std::string> url; // to hand to the instance
+    bool strictXErrors = false;
+    std::string error; // for invalid: what is wrong, in words
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+} // namespace vantile

@@ -1,0 +1,92 @@
+#include "app/ipc/instance_client.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/ipc/unique_fd.h"
+
+namespace vantile {
+
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool readReply(int fd, std::chrono::milliseconds timeout, std::string* reply) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    char buffer[256];
+    while (reply->size() < pongReply.size()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd pfd{fd, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, static_cast<int>(std::max<long>(left.count(), 0)));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            return false;
+        }
+        reply->append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
+                          std::chrono::milliseconds replyTimeout, std::string* error) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof address.sun_path) {
+        *error = "socket path too long: " + socketPath;
+        return SendResult::failed;
+    }
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) {
+        *error = std::string("cannot create a socket: ") + std::strerror(errno);
+        return SendResult::failed;
+    }
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        // A missing or stale socket both mean nobody is listening.
+        if (errno == ENOENT || errno == ECONNREFUSED) {
+            return SendResult::noInstance;
+        }
+        *error = "cannot reach the running instance at " + socketPath + ": " + std::strerror(errno);
+        return SendResult::failed;
+    }
+    if (!writeAll(fd.get(), encodeMessage(message))) {
+        *error = std::string("the running instance closed the connection: ") + std::strerror(errno);
+        return SendResult::failed;
+    }
+    ::shutdown(fd.get(), SHUT_WR);
+    if (message.kind == InstanceMessage::Kind::ping) {
+        std::string reply;
+        if (!readReply(fd.get(), replyTimeout, &reply) || reply != pongReply) {
+            *error = "the running instance did not answer in time";
+            return SendResult::failed;
+        }
+    }
+    return SendResult::delivered;
+}
+
+} // namespace vantile

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/ipc/message.h"
+
+namespace vantile {
+
+enum class SendResult { delivered, noInstance, failed };
+
+// Sends one message to the instance listening at the socket. For a ping, waits up to the timeout
+// for the answer. `error` explains a failure.
+SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
+                          std::chrono::milliseconds replyTimeout, std::string* error);
+
+} // namespace vantile

@@ -1,0 +1,112 @@
+#include "app/ui/gui_main.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <cstdio>
+#include <thread>
+
+#include "app/core/app_delegate.h"
+#include "app/ipc/command_line.h"
+#include "app/ipc/instance_client.h"
+#include "app/ipc/instance_server.h"
+#include "app/ui/instance_service.h"
+#include "app/ui/qt_clock.h"
+#include "window/x11/x11_connection.h"
+#include "window/x11/x11_screens.h"
+#include "window/x11/x11_window_backend.h"
+
+namespace vantile {
+
+namespace {
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "vantile: %s\n", message.c_str());
+    return 1;
+}
+
+// Another process became the instance a moment before us: hand it our URL instead.
+int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command) {
+    const std::string url = command.url.value_or("vantile://show");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    std::string error;
+    for (;;) {
+        switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url}, {}, &error)) {
+        case SendResult::delivered:
+            return 0;
+        case SendResult::failed:
+            return fail(error);
+        case SendResult::noInstance:
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return fail("another instance is starting but does not answer");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void activateOwnWindows() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) {
+            widget->raise();
+            widget->activateWindow();
+        }
+    }
+}
+
+} // namespace
+
+int runGui(int argc, char** argv) {
+    const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.kind != CommandLine::Kind::run) {
+        return fail("vantile-gui is started by vantile; run 'vantile --help'");
+    }
+    std::string error;
+    const auto paths = runtimePathsFromEnvironment(&error);
+    if (!paths) {
+        return fail(error);
+    }
+    // Listening comes first, so that URLs reach us in every state of the launch.
+    auto acquired = InstanceServer::acquire(*paths, ::getuid());
+    if (acquired.otherInstance) {
+        return forwardToOtherInstance(*paths, command);
+    }
+    if (!acquired.server) {
+        return fail(acquired.error);
+    }
+    auto connection = X11Connection::open(nullptr);
+    if (!connection) {
+        return fail("cannot connect to the X display");
+    }
+    connection->setStrictErrors(command.strictXErrors);
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName("Vantile Window Manager");
+
+    X11Screens screens(*connection);
+    X11WindowBackend backend(*connection);
+    QtClock clock;
+    AppDelegate delegate(AppEnvironment{screens, backend, clock, activateOwnWindows});
+
+    QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection->drainEvents(); });
+
+    InstanceService service(std::move(acquired.server));
+    service.onUrl = [&](const std::string& url) {
+        delegate.handleURL(url);
+        connection->drainEvents();
+    };
+    service.beforePong = [&] { connection->drainEvents(); };
+
+    delegate.applicationDidFinishLaunching();
+    if (command.url) {
+        delegate.handleURL(*command.url);
+    }
+    return app.exec();
+}
+
+} // namespace vantile

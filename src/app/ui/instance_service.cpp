@@ -1,0 +1,64 @@
+#include "app/ui/instance_service.h"
+
+#include <sys/socket.h>
+
+namespace vantile {
+
+InstanceService::InstanceService(std::unique_ptr<InstanceServer> server)
+    : server_(std::move(server)), listenNotifier_(std::make_unique<QSocketNotifier>(
+                                      server_->listenFd(), QSocketNotifier::Read)) {
+    connect(listenNotifier_.get(), &QSocketNotifier::activated, this, [this] { acceptPending(); });
+}
+
+InstanceService::~InstanceService() = default;
+
+void InstanceService::acceptPending() {
+    // Each connection is read as soon as it is accepted, so commands sent one after another are
+    // handled in the order they were sent.
+    while (auto fd = server_->acceptPeer()) {
+        const int raw = fd->get();
+        Connection& connection = connections_[raw];
+        connection.fd = std::move(*fd);
+        connection.notifier = std::make_unique<QSocketNotifier>(raw, QSocketNotifier::Read);
+        connect(connection.notifier.get(), &QSocketNotifier::activated, this,
+                [this, raw] { readFrom(raw); });
+        readFrom(raw);
+    }
+}
+
+void InstanceService::readFrom(int fd) {
+    const auto it = connections_.find(fd);
+    if (it == connections_.end()) {
+        return;
+    }
+    switch (it->second.reader.readAvailable(fd)) {
+    case MessageReader::Status::needMore:
+        return;
+    case MessageReader::Status::complete:
+        dispatch(it->second);
+        break;
+    case MessageReader::Status::failed:
+        break;
+    }
+    it->second.notifier->setEnabled(false);
+    connections_.erase(it);
+}
+
+void InstanceService::dispatch(Connection& connection) {
+    const auto message = decodeMessage(connection.reader.bytes());
+    if (!message) {
+        return;
+    }
+    if (message->kind == InstanceMessage::Kind::url) {
+        if (onUrl) {
+            onUrl(message->payload);
+        }
+        return;
+    }
+    if (beforePong) {
+        beforePong();
+    }
+    ::send(connection.fd.get(), pongReply.data(), pongReply.size(), MSG_NOSIGNAL);
+}
+
+} // namespace vantile

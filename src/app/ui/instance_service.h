@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/ipc/instance_server.h"
+
+namespace vantile {
+
+// Serves the instance socket on the Qt event loop: URLs go to `onUrl`, pings are answered after
+// `beforePong` has run (which handles whatever input is still queued).
+class InstanceService : public QObject {
+  public:
+    explicit InstanceService(std::unique_ptr<InstanceServer> server);
+    ~InstanceService() override;
+
+    std::function<void(const std::string&)> onUrl;
+    std::function<void()> beforePong;
+
+  private:
+    struct Connection {
+        UniqueFd fd;
+        MessageReader reader;
+        std::unique_ptr<QSocketNotifier> notifier;
+    };
+
+    void acceptPending();
+    void readFrom(int fd);
+    void dispatch(Connection& connection);
+
+    std::unique_ptr<InstanceServer> server_;
+    std::unique_ptr<QSocketNotifier> listenNotifier_;
+    std::map<int, Connection> connections_;
+};
+
+} // namespace vantile

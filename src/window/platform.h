@@ -1,0 +1,98 @@
+#pragma once
+
+// What the window logic needs from a desktop. The X11 backend implements these for real desktops;
+// the tests implement them in memory.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "window/geometry.h"
+
+namespace vantile {
+
+// One monitor. Frames are in screen space: origin at the bottom-left corner of the primary
+// screen, y upward. Two screens are the same screen when their ids are equal.
+struct Screen {
+    std::uint64_t id = 0;
+    Rect frame;
+    Rect visibleFrame;
+    std::string localizedName;
+
+    friend bool operator==(const Screen& a, const Screen& b) { return a.id == b.id; }
+};
+
+class Screens {
+  public:
+    virtual ~Screens() = default;
+    // The connected screens, primary first, read afresh on every call. May be empty.
+    virtual std::vector<Screen> screens() const = 0;
+    // The screen the user is working on (under the pointer), or none.
+    virtual std::optional<Screen> mainScreen() const = 0;
+    // The pointer position in screen space.
+    virtual Point mouseLocation() const = 0;
+};
+
+// Opaque handles to another program's window and to the program that owns it.
+struct WindowRef {
+    std::uint64_t id = 0;
+    friend bool operator==(const WindowRef&, const WindowRef&) = default;
+};
+
+struct AppRef {
+    std::int64_t pid = 0;
+    friend bool operator==(const AppRef&, const AppRef&) = default;
+};
+
+// The outcome of reading a point or size attribute: the read can fail, or succeed with a value
+// of another kind (which callers treat as zero), or give the value.
+template <class T> struct AttributeRead {
+    bool succeeded = false;
+    std::optional<T> value;
+
+    static AttributeRead failed() { return {}; }
+    static AttributeRead of(T v) { return {true, v}; }
+    static AttributeRead notAValue() { return {true, std::nullopt}; }
+};
+
+// Access to other programs' windows. Positions and sizes are the window's visible outer frame in
+// the top-left, y-down space whose origin is the primary screen's top-left corner. Every call
+// may fail because the window or program has gone; failures are reported as empty results and
+// ignored writes, never as exceptions.
+class WindowBackend {
+  public:
+    virtual ~WindowBackend() = default;
+
+    // Whether this process may move other programs' windows at all.
+    virtual bool isTrusted() = 0;
+
+    virtual std::optional<AppRef> focusedApplication() = 0;
+    virtual std::optional<WindowRef> focusedWindow(const AppRef& app) = 0;
+    virtual std::optional<WindowRef> mainWindow(const AppRef& app) = 0;
+    virtual std::optional<std::vector<WindowRef>> windowList(const AppRef& app) = 0;
+
+    virtual AttributeRead<Point> position(const WindowRef& window) = 0;
+    virtual AttributeRead<Size> size(const WindowRef& window) = 0;
+    virtual void setPosition(const WindowRef& window, const Point& position) = 0;
+    virtual void setSize(const WindowRef& window, const Size& size) = 0;
+    // Brings the window to the front, ready to be placed (out of any maximized state).
+    virtual void raise(const WindowRef& window) = 0;
+
+    // The id of the process that owns the window, if known.
+    virtual std::optional<std::int64_t> processId(const WindowRef& window) = 0;
+    virtual std::optional<bool> enhancedUserInterface(const AppRef& app) = 0;
+    virtual void setEnhancedUserInterface(const AppRef& app, bool enabled) = 0;
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    // Blocks the calling (main) thread.
+    virtual void sleepMicroseconds(std::uint32_t micros) = 0;
+    // Runs the task once on the main thread after the delay.
+    virtual void runAfter(double seconds, std::function<void()> task) = 0;
+};
+
+} // namespace vantile

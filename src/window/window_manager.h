@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "window/accessibility_manager.h"
+#include "window/screen_detection.h"
+#include "window/window_action.h"
+#include "window/window_history.h"
+
+namespace vantile {
+
+// Turns every command into a window move: finds the focused window and its screen, computes the
+// target, remembers where the window stood, and writes the new frame.
+class WindowManager {
+  public:
+    WindowManager(std::unique_ptr<AccessibilityManager> accessibility,
+                  std::unique_ptr<ScreenDetection> screenDetection);
+
+    void perform(WindowAction action);
+
+    // Remembers the frame a window had before a move (the first one per window wins).
+    void recordHistory(const WindowRef& window, const Rect& frame);
+    static std::int64_t windowKey(const WindowRef& window);
+
+    const WindowHistory& windowHistory() const { return windowHistory_; }
+
+  private:
+    // What every command needs first; absent when any piece is missing.
+    struct Target {
+        WindowRef window;
+        Rect frame;
+        Screen screen;
+    };
+    std::optional<Target> preamble();
+    void restore(const Target& target);
+    void moveTo(const Target& target, const Rect& frame);
+
+    std::unique_ptr<AccessibilityManager> accessibility_;
+    std::unique_ptr<ScreenDetection> screenDetection_;
+    WindowHistory windowHistory_;
+};
+
+} // namespace vantile

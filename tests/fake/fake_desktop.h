@@ -1,0 +1,94 @@
+#pragma once
+
+// An in-memory desktop for unit tests: screens in any arrangement, programs and windows that
+// accept, offset or clamp the frames written to them, and a clock that records sleeps and runs
+// delayed tasks only when the test advances it. Every platform call is logged in order.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "window/platform.h"
+
+namespace vantile::test {
+
+struct FakeWindow {
+    Rect frame;                  // top-left, y-down space
+    std::int64_t pid = 100;      // owning program; 0 = unknown
+    Point positionOffset;        // added to every position written (a program that shifts itself)
+    std::optional<Size> maxSize; // sizes are clamped to this (a program that refuses to grow)
+    std::optional<Size> minSize;
+    bool positionReadFails = false;
+    bool sizeReadFails = false;
+    bool positionNotAValue = false;
+    bool vanished = false; // reads fail and writes are ignored
+};
+
+struct FakeApp {
+    std::optional<std::uint64_t> focusedWindow;
+    std::optional<std::uint64_t> mainWindow;
+    std::optional<std::vector<std::uint64_t>> windows;
+    std::optional<bool> enhancedUserInterface;
+};
+
+class FakeDesktop : public Screens, public WindowBackend, public Clock {
+  public:
+    // Screens are given in screen space (bottom-left origin, y up), primary first.
+    std::vector<Screen> screenList;
+    Point pointer;
+    bool trusted = true;
+    std::optional<std::int64_t> frontmostPid;
+    std::map<std::int64_t, FakeApp> apps;
+    std::map<std::uint64_t, FakeWindow> windows;
+    std::vector<std::string> log;
+
+    // Adds a screen with the given frame and visible frame (screen space); returns it.
+    Screen addScreen(const Rect& frame, const Rect& visibleFrame);
+    // Adds a window owned by `pid` and makes it that program's focused window and the program
+    // frontmost.
+    std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100);
+
+    // Runs the delayed tasks that are due after moving the clock forward.
+    void advance(double seconds);
+    double now() const { return now_; }
+    std::size_t pendingTasks() const { return tasks_.size(); }
+
+    std::size_t count(const std::string& prefix) const;
+    std::vector<std::string> writes() const; // only setSize / setPosition entries
+
+    // Screens
+    std::vector<Screen> screens() const override { return screenList; }
+    std::optional<Screen> mainScreen() const override;
+    Point mouseLocation() const override { return pointer; }
+
+    // WindowBackend
+    bool isTrusted() override;
+    std::optional<AppRef> focusedApplication() override;
+    std::optional<WindowRef> focusedWindow(const AppRef& app) override;
+    std::optional<WindowRef> mainWindow(const AppRef& app) override;
+    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override;
+    AttributeRead<Point> position(const WindowRef& window) override;
+    AttributeRead<Size> size(const WindowRef& window) override;
+    void setPosition(const WindowRef& window, const Point& position) override;
+    void setSize(const WindowRef& window, const Size& size) override;
+    void raise(const WindowRef& window) override;
+    std::optional<std::int64_t> processId(const WindowRef& window) override;
+    std::optional<bool> enhancedUserInterface(const AppRef& app) override;
+    void setEnhancedUserInterface(const AppRef& app, bool enabled) override;
+
+    // Clock
+    void sleepMicroseconds(std::uint32_t micros) override;
+    void runAfter(double seconds, std::function<void()> task) override;
+
+  private:
+    FakeWindow* live(const WindowRef& window);
+    FakeApp* app(const AppRef& ref);
+
+    double now_ = 0;
+    std::multimap<double, std::function<void()>> tasks_;
+    std::uint64_t nextWindowId_ = 1;
+};
+
+std::string describe(const Rect& r);
+
+} // namespace vantile::test

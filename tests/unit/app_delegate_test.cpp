@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/core/app_delegate.h"
+#include "fake/fake_desktop.h"
+
+namespace vantile {
+namespace {
+
+class AppDelegateTest : public ::testing::Test {
+  protected:
+    AppDelegateTest() { desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875}); }
+
+    std::unique_ptr<AppDelegate> launch() {
+        auto app = std::make_unique<AppDelegate>(
+            AppEnvironment{desktop, desktop, desktop, [this] { ++activations; }});
+        app->applicationDidFinishLaunching();
+        return app;
+    }
+
+    test::FakeDesktop desktop;
+    int activations = 0;
+};
+
+TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
+    const auto window = desktop.addFocusedWindow({100, 100, 400, 300});
+    auto app = launch();
+    ASSERT_NE(app->windowManager(), nullptr);
+    EXPECT_EQ(desktop.pendingTasks(), 0u) << "no permission poll once trusted";
+    app->handleURL("vantile://snap?action=leftHalf");
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 875}));
+}
+
+TEST_F(AppDelegateTest, UntrustedWaitsAndSnapDoesNothingButShowActivates) {
+    const auto window = desktop.addFocusedWindow({100, 100, 400, 300});
+    desktop.trusted = false;
+    auto app = launch();
+    EXPECT_EQ(app->windowManager(), nullptr);
+    EXPECT_TRUE(app->waitingForPermission());
+    app->handleURL("vantile://snap?action=leftHalf");
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{100, 100, 400, 300}));
+    app->handleURL("vantile://show?x=1");
+    EXPECT_EQ(activations, 1);
+    app->handleURL("vantile://other");
+    EXPECT_EQ(activations, 1);
+}
+
+TEST_F(AppDelegateTest, PermissionGrantedLaterSetsUpExactlyOnceWithinOnePoll) {
+    desktop.trusted = false;
+    auto app = launch();
+    desktop.advance(0.3);
+    desktop.advance(0.3);
+    EXPECT_EQ(app->windowManager(), nullptr);
+    EXPECT_EQ(desktop.pendingTasks(), 1u) << "one poll pending at a time";
+
+    desktop.trusted = true;
+    desktop.advance(0.3);
+    WindowManager* manager = app->windowManager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_FALSE(app->waitingForPermission());
+    EXPECT_EQ(desktop.pendingTasks(), 0u) << "polling stops once trusted";
+    desktop.advance(1.0);
+    EXPECT_EQ(app->windowManager(), manager) << "managers are created once";
+}
+
+TEST_F(AppDelegateTest, PollAfterTheDelegateIsGoneDoesNothing) {
+    desktop.trusted = false;
+    auto app = launch();
+    app.reset();
+    desktop.trusted = true;
+    desktop.advance(0.3); // must not touch the destroyed delegate (ASan would report it)
+    EXPECT_EQ(desktop.pendingTasks(), 0u);
+}
+
+} // namespace
+} // namespace vantile
