@@ -14,6 +14,7 @@
 #include "app/ipc/instance_server.h"
 #include "app/ui/instance_service.h"
 #include "app/ui/qt_clock.h"
+#include "app/ui/quit_on_signal.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_screens.h"
 #include "window/x11/x11_window_backend.h"
@@ -86,6 +87,7 @@ int runGui(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Vantile Window Manager");
+    QuitOnSignal quitOnSignal;
 
     X11Screens screens(*connection);
     X11WindowBackend backend(*connection);

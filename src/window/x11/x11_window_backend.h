@@ -1,0 +1,55 @@
+#pragma once
+
+// Other programs' windows on an X display, reached through the window manager's conventions
+// (EWMH): the active window, the client list, frame extents and move/resize requests.
+
+#include <xcb/xcb.h>
+
+#include <optional>
+#include <vector>
+
+#include "window/platform.h"
+#include "window/x11/x11_connection.h"
+#include "window/x11/x11_move_resize.h"
+#include "window/x11/x11_wm_barrier.h"
+
+namespace vantile {
+
+// An application is the set of client windows sharing a _NET_WM_PID. A window without that
+// property is an application of its own; its AppRef carries the negated window id as pid, which
+// no real process id can be.
+class X11WindowBackend : public WindowBackend {
+  public:
+    // The connection must outlive the backend.
+    explicit X11WindowBackend(X11Connection& connection);
+
+    bool isTrusted() override;
+
+    std::optional<AppRef> focusedApplication() override;
+    std::optional<WindowRef> focusedWindow(const AppRef& app) override;
+    std::optional<WindowRef> mainWindow(const AppRef& app) override;
+    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override;
+
+    AttributeRead<Point> position(const WindowRef& window) override;
+    AttributeRead<Size> size(const WindowRef& window) override;
+    void setPosition(const WindowRef& window, const Point& position) override;
+    void setSize(const WindowRef& window, const Size& size) override;
+    void raise(const WindowRef& window) override;
+
+    std::optional<std::int64_t> processId(const WindowRef& window) override;
+    std::optional<bool> enhancedUserInterface(const AppRef& app) override;
+    void setEnhancedUserInterface(const AppRef& app, bool enabled) override;
+
+  private:
+    // The visible outer frame in window space, or none when the window has gone.
+    std::optional<Rect> visibleFrame(xcb_window_t window);
+    void writeFrame(xcb_window_t window, const Rect& visible, MoveResizeFields fields);
+    std::optional<xcb_window_t> activeWindow();
+    bool exists(xcb_window_t window);
+    bool belongsTo(xcb_window_t window, const AppRef& app);
+
+    X11Connection& connection_;
+    WindowManagerBarrier barrier_;
+};
+
+} // namespace vantile

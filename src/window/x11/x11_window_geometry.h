@@ -1,0 +1,51 @@
+#pragma once
+
+// Reads where a client window stands on the root and how its frame and shadows extend it, all in
+// one round trip.
+
+#include <xcb/xcb.h>
+
+#include <optional>
+
+#include "window/x11/x11_connection.h"
+#include "window/x11/x11_frame_extents.h"
+#include "window/x11/x11_properties.h"
+#include "window/x11/x11_reply.h"
+
+namespace vantile {
+
+struct Decorations {
+    Extents frame;  // drawn by the window manager around the client
+    Extents shadow; // drawn by the client inside its own window
+};
+
+struct WindowGeometry {
+    Rect client; // root coordinates
+    Decorations decorations;
+
+    Rect visible() const { return visibleFrame(client, decorations.frame, decorations.shadow); }
+};
+
+// Requests are sent on construction; get() gives none when the window has gone.
+class DecorationsRequest {
+  public:
+    DecorationsRequest(X11Connection& connection, xcb_window_t window);
+    std::optional<Decorations> get();
+
+  private:
+    PendingProperty frame_;
+    PendingProperty shadow_;
+};
+
+class WindowGeometryRequest {
+  public:
+    WindowGeometryRequest(X11Connection& connection, xcb_window_t window);
+    std::optional<WindowGeometry> get();
+
+  private:
+    Pending<&xcb_translate_coordinates_reply> origin_;
+    Pending<&xcb_get_geometry_reply> geometry_;
+    DecorationsRequest decorations_;
+};
+
+} // namespace vantile

@@ -1,0 +1,203 @@
+// The real `vantile` command and instance against Xvfb, a real window manager and a real client
+// window: every action puts the window's visible frame where it belongs.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/rect_printing.h"
+#include "support/harness_error.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+#include "support/x_server.h"
+#include "window/window_action.h"
+
+namespace vantile::test {
+namespace {
+
+// X positions are whole pixels: a target of 437.5 lands on 437 or 438.
+bool samePixels(const Rect& a, const Rect& b) {
+    return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1 &&
+           std::abs(a.width - b.width) <= 1 && std::abs(a.height - b.height) <= 1;
+}
+
+// The usable part of a monitor as the window manager itself sees it: its work area, which it
+// computes from its own panels. One rectangle for all monitors, so this holds only for monitors
+// that share their top and bottom edges, as the layouts here do.
+Rect usableArea(XServer& server, const MonitorSpec& monitor) {
+    const Rect area{double(monitor.x), double(monitor.y), double(monitor.width),
+                    double(monitor.height)};
+    xcb_connection_t* c = server.connection();
+    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 13, "_NET_WORKAREA"), nullptr);
+    auto* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, server.root(), atom->atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    std::optional<Rect> workArea;
+    if (reply && xcb_get_property_value_length(reply) == 16) {
+        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        workArea = Rect{double(v[0]), double(v[1]), double(v[2]), double(v[3])};
+    }
+    free(reply);
+    free(atom);
+    if (!workArea) {
+        throw HarnessError("the window manager publishes no _NET_WORKAREA");
+    }
+    return intersection(area, *workArea).value_or(area);
+}
+
+struct Layout {
+    std::string name;
+    WmKind wm;
+    int width;
+    int height;
+    std::vector<MonitorSpec> monitors;
+    std::size_t windowMonitor; // the monitor most of the window starts on
+    ClientWindowOptions window;
+};
+
+std::string layoutName(const ::testing::TestParamInfo<Layout>& info) {
+    return info.param.name;
+}
+
+ClientWindowOptions windowAt(int x, int y) {
+    ClientWindowOptions options;
+    options.x = x;
+    options.y = y;
+    options.width = 500;
+    options.height = 360;
+    return options;
+}
+
+const std::vector<MonitorSpec> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
+                                              {"RIGHT", 1920, 0, 1200, 1080}};
+
+class EveryAction : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(EveryAction, LandsWhereItBelongsAndRestoreReturnsToTheStart) {
+    const Layout& layout = GetParam();
+    auto desktop = Desktop::start(layout.wm, layout.width, layout.height, layout.monitors);
+    auto window = ClientWindow::create(*desktop.server, layout.window);
+    window->map();
+    window->activate();
+    auto vantile = VantileProgram::start(*desktop.server);
+
+    const MonitorSpec monitor = layout.monitors.empty()
+                                    ? MonitorSpec{"", 0, 0, layout.width, layout.height}
+                                    : layout.monitors[layout.windowMonitor];
+    const Rect v = usableArea(*desktop.server, monitor);
+    const Rect start = window->visibleFrameInRoot();
+
+    auto expect = [&](const std::string& action, const Rect& target) {
+        vantile->snap(action);
+        EXPECT_TRUE(window->waitForVisibleFrame(target, 2000ms) ||
+                    samePixels(window->lastSeenFrame(), target))
+            << action << ": expected " << describe(target) << ", the window stands at "
+            << describe(window->lastSeenFrame()) << " (visible area " << describe(v) << ")";
+    };
+
+    expect("center", Rect{v.midX() - start.width / 2, v.midY() - start.height / 2, start.width,
+                          start.height});
+    for (auto action : allWindowActions) {
+        if (const auto target = targetFrame(action, v)) {
+            expect(std::string(rawValue(action)), *target);
+        }
+    }
+    expect("restore", start);
+    EXPECT_TRUE(vantile->running()) << vantile->report();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, EveryAction,
+    ::testing::Values(
+        Layout{"OpenboxOneMonitor", WmKind::Openbox, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"IceWMOneMonitor", WmKind::IceWM, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"OpenboxMostlyOnSecondMonitor", WmKind::Openbox, 3120, 1080, twoMonitors, 1,
+               windowAt(1700, 300)},
+        Layout{"IceWMMostlyOnSecondMonitor", WmKind::IceWM, 3120, 1080, twoMonitors, 1,
+               windowAt(1700, 300)}),
+    layoutName);
+
+class SnapOnOpenbox : public ::testing::Test {
+  protected:
+    SnapOnOpenbox() : desktop(Desktop::start(WmKind::Openbox, 1920, 1080)) {}
+
+    std::unique_ptr<ClientWindow> activeWindow(ClientWindowOptions options = windowAt(300, 200)) {
+        auto window = ClientWindow::create(*desktop.server, options);
+        window->map();
+        window->activate();
+        return window;
+    }
+
+    Desktop desktop;
+};
+
+TEST_F(SnapOnOpenbox, WindowWithALargerMinimumSizeKeepsItAndStillMoves) {
+    auto options = windowAt(400, 300);
+    options.minSize = PixelSize{1200, 500};
+    auto window = activeWindow(options);
+    auto vantile = VantileProgram::start(*desktop.server);
+    vantile->snap("rightHalf");
+    // The window cannot be narrower than 1200 pixels; it is still placed at the target's corner.
+    ASSERT_TRUE(waitUntil([&] { return window->visibleFrameInRoot().x < 1000; }, 2000ms))
+        << describe(window->visibleFrameInRoot());
+    const Rect frame = window->visibleFrameInRoot();
+    EXPECT_GE(frame.width, 1200);
+    EXPECT_NEAR(frame.y, 0, 1);
+    EXPECT_TRUE(vantile->running()) << vantile->report();
+}
+
+TEST_F(SnapOnOpenbox, MaximizedWindowLeavesTheMaximizedStateAndIsPlaced) {
+    auto window = activeWindow();
+    window->maximize();
+    auto vantile = VantileProgram::start(*desktop.server);
+    vantile->snap("leftHalf");
+    EXPECT_TRUE(window->waitForVisibleFrame({0, 0, 960, 1080}, 2000ms))
+        << describe(window->lastSeenFrame());
+    EXPECT_FALSE(window->isMaximized());
+}
+
+TEST_F(SnapOnOpenbox, WindowDestroyedDuringTheMoveLeavesTheProgramRunning) {
+    auto vantile = VantileProgram::start(*desktop.server);
+    // The move takes at least one 25 ms verification pass; destroy the window at points in it.
+    for (int delayMs : {0, 2, 10, 20, 30}) {
+        auto window = activeWindow();
+        auto command = Process(vantile->commandOptions({"snap", "almostMaximize"}));
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        window->destroy();
+        EXPECT_EQ(command.waitExit(5000ms), 0) << command.report();
+        ASSERT_TRUE(vantile->ping())
+            << "after destroying at " << delayMs << " ms: " << vantile->report();
+    }
+    auto survivor = activeWindow();
+    vantile->snap("topHalf");
+    EXPECT_TRUE(survivor->waitForVisibleFrame({0, 0, 1920, 540}, 2000ms))
+        << describe(survivor->lastSeenFrame());
+}
+
+TEST(SnapWithoutWindowManager, ChangesNothingUntilOneRunsThenWorks) {
+    auto server = XServer::start(1920, 1080);
+    auto window = ClientWindow::create(*server, windowAt(300, 200));
+    window->map();
+    auto vantile = VantileProgram::start(*server);
+    const Rect before = window->visibleFrameInRoot();
+    vantile->snap("leftHalf");
+    EXPECT_EQ(window->visibleFrameInRoot(), before);
+
+    auto wm = WindowManager::start(*server, WmKind::Openbox);
+    window->activate();
+    // The program notices the window manager within a poll of 0.3 s.
+    const Rect target{0, 0, 960, 1080};
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            vantile->snap("leftHalf");
+            return samePixels(window->visibleFrameInRoot(), target);
+        },
+        3000ms, 50ms))
+        << describe(window->visibleFrameInRoot()) << "\n"
+        << vantile->report();
+}
+
+} // namespace
+} // namespace vantile::test

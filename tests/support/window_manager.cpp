@@ -1,0 +1,120 @@
+#include "support/window_manager.h"
+
+#include <filesystem>
+
+#include "support/client_window.h"
+#include "support/ewmh.h"
+#include "support/harness_error.h"
+#include "support/paths.h"
+#include "support/program_wait.h"
+#include "support/struts.h"
+#include "support/x_server.h"
+
+namespace vantile::test {
+
+namespace {
+
+constexpr auto kReadyDeadline = 10000ms;
+constexpr auto kProbeMapInterval = 25ms;
+
+ProcessOptions openboxOptions() {
+    ProcessOptions options;
+    options.argv = {"openbox", "--sm-disable", "--config-file",
+                    testDataPath("openbox/rc.xml").string()};
+    return options;
+}
+
+// IceWM may write into its configuration folder, so it gets a copy of the one in tests/data.
+ProcessOptions icewmOptions(const ProgramHome& home) {
+    const auto config = home.configHome() / "icewm";
+    std::filesystem::copy(testDataPath("icewm"), config, std::filesystem::copy_options::recursive);
+    ProcessOptions options;
+    options.argv = {"icewm"};
+    options.environment = {{"ICEWM_PRIVCFG", config.string()}};
+    return options;
+}
+
+bool hasBottomStrut(const XServer& server) {
+    for (const auto& strut : findStrutWindows(server.connection(), server.root())) {
+        if (strut.bottom > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What is still missing before the window manager counts as ready; empty when nothing is.
+std::string missingForReadiness(const XServer& server, WmKind kind) {
+    Atoms atoms(server.connection());
+    if (!supportingWmCheck(server.connection(), atoms, server.root())) {
+        return "a live window named by the root's _NET_SUPPORTING_WM_CHECK";
+    }
+    if (!wmSupports(server.connection(), atoms, server.root(), atoms("_NET_ACTIVE_WINDOW"))) {
+        return "_NET_ACTIVE_WINDOW in the root's _NET_SUPPORTED";
+    }
+    if (kind == WmKind::IceWM && !hasBottomStrut(server)) {
+        return "a viewable taskbar window with a bottom strut";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string_view nameOf(WmKind kind) {
+    return kind == WmKind::Openbox ? "Openbox" : "IceWM";
+}
+
+WindowManager::WindowManager(WmKind kind, std::unique_ptr<ProgramHome> home, Process process)
+    : kind_(kind), home_(std::move(home)), process_(std::move(process)) {}
+
+std::unique_ptr<WindowManager> WindowManager::start(XServer& server, WmKind kind) {
+    auto home = std::make_unique<ProgramHome>();
+    ProcessOptions options = kind == WmKind::Openbox ? openboxOptions() : icewmOptions(*home);
+    home->applyTo(options, server.display());
+    // It starts nothing, and in the test's own process group it goes when the test is interrupted.
+    options.ownProcessGroup = false;
+    options.stdoutFile = home->root() / "window-manager.log";
+    options.stderrFile = options.stdoutFile;
+    std::unique_ptr<WindowManager> manager(
+        new WindowManager(kind, std::move(home), Process(std::move(options))));
+    manager->awaitAnnouncement(server);
+    manager->awaitManagement(server);
+    return manager;
+}
+
+void WindowManager::awaitAnnouncement(const XServer& server) const {
+    std::string missing;
+    const bool ready = waitWhileRunning(
+        process_,
+        [&] {
+            missing = missingForReadiness(server, kind_);
+            return missing.empty();
+        },
+        kReadyDeadline);
+    if (!ready) {
+        throw HarnessError(timeoutMessage(std::string(nameOf(kind_)) + " to announce itself (" +
+                                              missing + " is missing)",
+                                          kReadyDeadline, process_));
+    }
+}
+
+// A window manager that has announced itself may still be starting, and Openbox drops the map
+// requests that come then. It is ready once it manages a probe window, mapped again and again
+// until it does; the probe is gone before the test goes on.
+void WindowManager::awaitManagement(XServer& server) const {
+    ClientWindowOptions probeOptions;
+    probeOptions.title = "vantile-window-manager-probe";
+    probeOptions.width = 1;
+    probeOptions.height = 1;
+    probeOptions.setPid = false;
+    const auto probe = ClientWindow::create(server, probeOptions);
+    const bool managed = waitWhileRunning(
+        process_, [&] { return probe->tryMap(kProbeMapInterval); }, kReadyDeadline);
+    if (!managed) {
+        throw HarnessError(timeoutMessage(std::string(nameOf(kind_)) + " to manage a window",
+                                          kReadyDeadline, process_));
+    }
+    probe->destroy();
+}
+
+} // namespace vantile::test
