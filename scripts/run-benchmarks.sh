@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks of a (release) build tree and prints their figures.
+set -euo pipefail
+build=${1:-build}
+cmake --build "$build" --target vantile_launch_bench
+"$build/bench/vantile_launch_bench"
