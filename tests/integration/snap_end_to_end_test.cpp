@@ -8,8 +8,8 @@
 
 #include "support/client_window.h"
 #include "support/desktop.h"
-#include "support/rect_printing.h"
 #include "support/harness_error.h"
+#include "support/rect_printing.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
 #include "support/x_server.h"
@@ -174,6 +174,35 @@ TEST_F(SnapOnOpenbox, WindowDestroyedDuringTheMoveLeavesTheProgramRunning) {
     vantile->snap("topHalf");
     EXPECT_TRUE(survivor->waitForVisibleFrame({0, 0, 1920, 540}, 2000ms))
         << describe(survivor->lastSeenFrame());
+}
+
+TEST_F(SnapOnOpenbox, FirstCommandStartsTheInstanceWhichCarriesItOut) {
+    auto window = activeWindow();
+    auto vantile = VantileProgram::start(*desktop.server, {"snap", "bottomRight"});
+    EXPECT_TRUE(window->waitForVisibleFrame({960, 540, 960, 540}, 2000ms))
+        << describe(window->lastSeenFrame());
+    // A later command goes to the same instance.
+    vantile->snap("topLeft");
+    EXPECT_TRUE(window->waitForVisibleFrame({0, 0, 960, 540}, 2000ms))
+        << describe(window->lastSeenFrame());
+    EXPECT_TRUE(vantile->running()) << vantile->report();
+}
+
+TEST_F(SnapOnOpenbox, CommandLineRefusesUnknownActionsAndTheUrlPathStaysSilent) {
+    auto window = activeWindow();
+    auto vantile = VantileProgram::start(*desktop.server);
+    const Rect before = window->visibleFrameInRoot();
+
+    const auto refused = vantile->run({"snap", "LeftHalf"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.output.find("unknown action 'LeftHalf'"), std::string::npos)
+        << refused.output;
+
+    const auto forwarded = vantile->run({"vantile://snap?action=LeftHalf"});
+    EXPECT_EQ(forwarded.exitCode, 0) << forwarded.output;
+    EXPECT_TRUE(forwarded.output.empty()) << forwarded.output;
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
+    EXPECT_EQ(window->visibleFrameInRoot(), before);
 }
 
 TEST(SnapWithoutWindowManager, ChangesNothingUntilOneRunsThenWorks) {
