@@ -1,5 +1,7 @@
 #include "window/x11/x11_properties.h"
 
+#include <algorithm>
+
 namespace vantile {
 
 PendingProperty requestProperty(X11Connection& connection, xcb_window_t window, xcb_atom_t property,
@@ -21,6 +23,17 @@ std::optional<std::vector<std::uint32_t>> takeValues(PendingProperty& request,
     const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
     values.assign(data, data + reply->value_len);
     return values;
+}
+
+std::optional<std::uint32_t> firstValue(const std::optional<std::vector<std::uint32_t>>& values) {
+    if (!values || values->empty()) {
+        return std::nullopt;
+    }
+    return values->front();
+}
+
+bool listsValue(const std::vector<std::uint32_t>& values, std::uint32_t value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
 }
 
 void sendToWindowManager(X11Connection& connection, xcb_window_t window, xcb_atom_t type,

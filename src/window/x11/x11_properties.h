@@ -25,6 +25,11 @@ PendingProperty requestProperty(X11Connection& connection, xcb_window_t window, 
 std::optional<std::vector<std::uint32_t>> takeValues(PendingProperty& request,
                                                      xcb_atom_t expectedType);
 
+// The first value of a property read, if the read succeeded and the property has one.
+std::optional<std::uint32_t> firstValue(const std::optional<std::vector<std::uint32_t>>& values);
+
+bool listsValue(const std::vector<std::uint32_t>& values, std::uint32_t value);
+
 // Sends a 32-bit client message about `window` to the root window, where the window manager
 // listens for requests from other programs.
 void sendToWindowManager(X11Connection& connection, xcb_window_t window, xcb_atom_t type,

@@ -56,8 +56,8 @@ bool contains(const Rect& r, const Point& p) {
 } // namespace
 
 X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
-    static constexpr std::array<std::string_view, 3> kAtoms = {
-        "_NET_CLIENT_LIST", "_NET_WM_STRUT_PARTIAL", "_NET_WM_STRUT"};
+    static constexpr std::array<std::string_view, 4> kAtoms = {
+        "_NET_CLIENT_LIST", "_NET_WM_STRUT_PARTIAL", "_NET_WM_STRUT", "WM_STATE"};
     connection_.internAtoms(kAtoms);
 }
 

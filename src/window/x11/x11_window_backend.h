@@ -1,7 +1,12 @@
 #pragma once
 
 // Other programs' windows on an X display, reached through the window manager's conventions
-// (EWMH): the active window, the client list, frame extents and move/resize requests.
+// (EWMH): the active window, the client list, frame extents and move/resize requests. See
+// x11_applications.h for what counts as an application.
+//
+// Writes and raise() end by draining the connection's event queue, so that errors about a window
+// that vanished meanwhile are judged at once; queued events reach the connection's event handler
+// from inside those calls.
 
 #include <xcb/xcb.h>
 
@@ -15,9 +20,6 @@
 
 namespace vantile {
 
-// An application is the set of client windows sharing a _NET_WM_PID. A window without that
-// property is an application of its own; its AppRef carries the negated window id as pid, which
-// no real process id can be.
 class X11WindowBackend : public WindowBackend {
   public:
     // The connection must outlive the backend.
@@ -44,9 +46,6 @@ class X11WindowBackend : public WindowBackend {
     // The visible outer frame in window space, or none when the window has gone.
     std::optional<Rect> visibleFrame(xcb_window_t window);
     void writeFrame(xcb_window_t window, const Rect& visible, MoveResizeFields fields);
-    std::optional<xcb_window_t> activeWindow();
-    bool exists(xcb_window_t window);
-    bool belongsTo(xcb_window_t window, const AppRef& app);
 
     X11Connection& connection_;
     WindowManagerBarrier barrier_;

@@ -1,6 +1,5 @@
 #include "window/x11/x11_window_state.h"
 
-#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -30,7 +29,7 @@ PlacementBlockers takeBlockers(X11Connection& connection, PendingProperty& reque
         return {};
     }
     const auto listed = [&](const char* name) {
-        return std::find(states->begin(), states->end(), connection.atom(name)) != states->end();
+        return listsValue(*states, connection.atom(name));
     };
     return {listed("_NET_WM_STATE_MAXIMIZED_VERT"), listed("_NET_WM_STATE_MAXIMIZED_HORZ"),
             listed("_NET_WM_STATE_FULLSCREEN")};
@@ -53,9 +52,7 @@ void requestRemoval(X11Connection& connection, xcb_window_t window,
 
 bool supportsBarrier(X11Connection& connection, PendingProperty& supportedRequest) {
     const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
-    return supported &&
-           std::find(supported->begin(), supported->end(),
-                     connection.atom("_NET_REQUEST_FRAME_EXTENTS")) != supported->end();
+    return supported && listsValue(*supported, connection.atom("_NET_REQUEST_FRAME_EXTENTS"));
 }
 
 // The window manager usually finishes within a few milliseconds; the limit only guards against
