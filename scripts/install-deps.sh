@@ -11,7 +11,7 @@ build_pkgs=(
   libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
   libgtest-dev libgmock-dev
 )
-run_pkgs=(xvfb openbox x11-xserver-utils x11-utils xterm)
+run_pkgs=(xvfb openbox x11-xserver-utils x11-utils xterm wmctrl)
 test_pkgs=(xvfb openbox icewm x11-xserver-utils x11-utils wmctrl python3)
 
 case "$what" in
