@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -115,6 +117,26 @@ TEST(HarnessProcess, StoppingAProgramAlsoStopsWhatItStarted) {
     }
     EXPECT_TRUE(waitUntil([&] { return gone(child); }, 5000ms))
         << "the background sleep " << child << " outlived its parent's Process";
+}
+
+TEST(HarnessProcess, AProgramEndsWhenTheTestThatStartedItDies) {
+    TempDir dir;
+    const auto pidFile = dir.path() / "program.pid";
+    const pid_t tester = fork();
+    ASSERT_GE(tester, 0);
+    if (tester == 0) {
+        // A test that dies without running destructors, as a crashed test or a death test does.
+        Process program(shell("echo $$ > " + pidFile.string() + "; exec sleep 60"));
+        waitUntil([&] { return readTextFile(pidFile).find('\n') != std::string::npos; }, 5000ms);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(tester, &status, 0), tester);
+    const std::string pidText = readTextFile(pidFile);
+    ASSERT_FALSE(pidText.empty()) << "the dying test did not start its program";
+    const pid_t program = std::stoi(pidText);
+    EXPECT_TRUE(waitUntil([&] { return gone(program); }, 5000ms))
+        << "the program " << program << " outlived the test that started it";
 }
 
 TEST(HarnessProcess, FailsToStartAMissingProgram) {
@@ -320,6 +342,15 @@ TEST_F(HarnessClientWindow, WaitingForAFrameItNeverHasFailsAndTellsTheLastOneSee
     EXPECT_EQ(window->lastSeenFrame(), window->visibleFrameInRoot());
 }
 
+TEST_F(HarnessClientWindow, WaitingForAFrameAcceptsTheGivenTolerance) {
+    const auto window = mapped({.x = 10, .y = 10});
+    const Rect frame = window->visibleFrameInRoot();
+    const Rect nearly{frame.x + 0.4, frame.y - 0.4, frame.width + 0.4, frame.height - 0.4};
+    EXPECT_TRUE(window->waitForVisibleFrame(nearly, 1000ms, 0.5));
+    const Rect off{frame.x, frame.y, frame.width + 0.6, frame.height};
+    EXPECT_FALSE(window->waitForVisibleFrame(off, 20ms, 0.5));
+}
+
 TEST_F(HarnessClientWindow, CarriesThePidAndHintsItWasGiven) {
     const auto withPid = mapped({.minSize = PixelSize{200, 150}, .pid = 4242});
     const auto withoutPid = mapped({.setPid = false});
@@ -332,6 +363,18 @@ TEST_F(HarnessClientWindow, CarriesThePidAndHintsItWasGiven) {
     EXPECT_NE((*hints)[0] & (1U << 4), 0U) << "PMinSize";
     EXPECT_EQ((*hints)[5], 200U);
     EXPECT_EQ((*hints)[6], 150U);
+}
+
+TEST_F(HarnessClientWindow, AnswersTheWindowManagersPingWhenAskedToClose) {
+    const auto window = mapped({});
+    xcb_connection_t* c = desktop_.server->connection();
+    Atoms atoms(c);
+    sendToRoot(c, desktop_.server->root(), window->id(), atoms("_NET_CLOSE_WINDOW"),
+               {XCB_CURRENT_TIME, 2});
+    EXPECT_TRUE(
+        waitUntil([&] { return window->closeRequested() && window->pingsAnswered() > 0; }, 5000ms))
+        << "close requested " << window->closeRequested() << ", pings answered "
+        << window->pingsAnswered();
 }
 
 TEST_F(HarnessClientWindow, IsListedWhileItExists) {

@@ -11,12 +11,12 @@
 #include <memory>
 #include <string>
 
+#include "app/ipc/unique_fd.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/process.h"
 #include "support/rect_printing.h"
 #include "support/struts.h"
-#include "support/unique_fd.h"
 #include "support/wait.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_screens.h"
@@ -166,8 +166,8 @@ class XvfbWithoutRandr {
         if (pipe2(ends, O_CLOEXEC) != 0) {
             return;
         }
-        test::UniqueFd readEnd(ends[0]);
-        test::UniqueFd writeEnd(ends[1]);
+        UniqueFd readEnd(ends[0]);
+        UniqueFd writeEnd(ends[1]);
         test::ProcessOptions options;
         options.argv = {"Xvfb",    "-displayfd", "3",           "-noreset",   "-nolisten", "tcp",
                         "-screen", "0",          "1280x800x24", "-extension", "RANDR"};

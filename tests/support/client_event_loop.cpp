@@ -23,7 +23,7 @@ constexpr std::uint8_t kEventTypeMask = 0x7f;
 ClientEventLoop::ClientEventLoop(xcb_connection_t* connection, xcb_window_t root,
                                  ClientProtocolAtoms atoms)
     : connection_(connection), root_(root), atoms_(atoms), stop_(eventfd(0, EFD_CLOEXEC)) {
-    if (!stop_) {
+    if (!stop_.valid()) {
         throw HarnessError(std::string("cannot make an eventfd: ") + std::strerror(errno));
     }
     thread_ = std::thread([this] { run(); });

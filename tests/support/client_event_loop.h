@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "support/unique_fd.h"
+#include "app/ipc/unique_fd.h"
 
 namespace vantile::test {
 

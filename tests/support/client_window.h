@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "support/client_event_loop.h"
@@ -58,6 +59,8 @@ struct FrameExtents {
     friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
+void PrintTo(const FrameExtents& extents, std::ostream* out);
+
 class ClientWindow {
   public:
     // Creates the window (not yet mapped) with its properties; throws HarnessError on failure.
@@ -73,8 +76,8 @@ class ClientWindow {
     // Maps the window and waits until it is viewable and, when a window manager runs, managed by
     // it (WM_STATE normal, _NET_FRAME_EXTENTS and _NET_CLIENT_LIST where it supports them).
     void map();
-    // Sends one more map request and waits up to the deadline for the same; false when the
-    // window is still not managed then.
+    // Sends a map request and waits up to the deadline as map() does; false when the window is
+    // not managed by then. Asking again helps when a starting window manager dropped a request.
     bool tryMap(std::chrono::milliseconds deadline);
     // Asks for activation as a pager does (_NET_ACTIVE_WINDOW, source 2) and waits until the root's
     // _NET_ACTIVE_WINDOW names this window.
@@ -85,6 +88,8 @@ class ClientWindow {
     bool isMaximized();
     // Whether the window manager asked the window to close (WM_DELETE_WINDOW).
     bool closeRequested() const { return eventLoop_->closeRequested(); }
+    // How many _NET_WM_PING requests of the window manager the window has answered.
+    int pingsAnswered() const { return eventLoop_->pingsAnswered(); }
 
     // The client area in root coordinates.
     Rect clientRectInRoot();
@@ -93,9 +98,10 @@ class ClientWindow {
     // The client area grown by _NET_FRAME_EXTENTS and shrunk by _GTK_FRAME_EXTENTS, in root
     // coordinates; throws HarnessError when the window cannot be measured.
     Rect visibleFrameInRoot();
-    // Waits until the visible frame equals the expected one. The last frame seen stays available
-    // for failure messages.
-    bool waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline);
+    // Waits until the visible frame equals the expected one, each of its numbers within the
+    // tolerance. The last frame seen stays available for failure messages.
+    bool waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline,
+                             double tolerance = 0);
     const Rect& lastSeenFrame() const { return lastSeenFrame_; }
 
     // Destroys the window and waits until the window manager has let go of it.

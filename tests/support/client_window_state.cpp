@@ -2,6 +2,7 @@
 // where its frame is.
 
 #include <algorithm>
+#include <cmath>
 
 #include "support/client_window.h"
 #include "support/ewmh.h"
@@ -16,6 +17,13 @@ constexpr auto kStateDeadline = 5000ms;
 constexpr std::uint32_t kSourcePager = 2;
 constexpr std::uint32_t kStateAdd = 1;
 constexpr std::size_t kExtentItems = 4;
+
+bool within(const Rect& actual, const Rect& expected, double tolerance) {
+    return std::abs(actual.x - expected.x) <= tolerance &&
+           std::abs(actual.y - expected.y) <= tolerance &&
+           std::abs(actual.width - expected.width) <= tolerance &&
+           std::abs(actual.height - expected.height) <= tolerance;
+}
 
 std::string windowName(std::optional<xcb_window_t> window) {
     return window ? std::to_string(*window) : "none";
@@ -118,16 +126,22 @@ Rect ClientWindow::visibleFrameInRoot() {
     return *frame;
 }
 
-bool ClientWindow::waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline) {
+bool ClientWindow::waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline,
+                                       double tolerance) {
     return waitUntil(
         [&] {
             const auto frame = measureVisibleFrame();
             if (frame) {
                 lastSeenFrame_ = *frame;
             }
-            return frame == expected;
+            return frame && within(*frame, expected, tolerance);
         },
         deadline);
+}
+
+void PrintTo(const FrameExtents& extents, std::ostream* out) {
+    *out << "{left " << extents.left << ", right " << extents.right << ", top " << extents.top
+         << ", bottom " << extents.bottom << "}";
 }
 
 } // namespace vantile::test

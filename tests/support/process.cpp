@@ -1,21 +1,14 @@
 #include "support/process.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <thread>
 
-#include "support/harness_error.h"
+#include "support/child_spawn.h"
 #include "support/text_files.h"
-#include "support/unique_fd.h"
-
-extern char** environ;
 
 namespace vantile::test {
 
@@ -23,124 +16,7 @@ namespace {
 
 // A wait status that waitpid never gives: the child was reaped by someone else.
 constexpr int kStatusUnknown = -1;
-// Descriptors handed to a child are first copied to this number or above, out of the way of the
-// numbers they get in the child.
-constexpr int kFirstScratchDescriptor = 100;
 constexpr std::size_t kReportedOutputChars = 4000;
-
-class FileActions {
-  public:
-    FileActions() { posix_spawn_file_actions_init(&actions_); }
-    ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
-    FileActions(const FileActions&) = delete;
-    FileActions& operator=(const FileActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &actions_; }
-
-  private:
-    posix_spawn_file_actions_t actions_;
-};
-
-class SpawnAttributes {
-  public:
-    explicit SpawnAttributes(bool ownProcessGroup) {
-        posix_spawnattr_init(&attributes_);
-        sigset_t none;
-        sigset_t all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attributes_, &none);
-        posix_spawnattr_setsigdefault(&attributes_, &all);
-        short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-        if (ownProcessGroup) {
-            flags |= POSIX_SPAWN_SETPGROUP;
-            posix_spawnattr_setpgroup(&attributes_, 0);
-        }
-        posix_spawnattr_setflags(&attributes_, flags);
-    }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    posix_spawnattr_t* get() { return &attributes_; }
-
-  private:
-    posix_spawnattr_t attributes_;
-};
-
-std::vector<std::string> childEnvironment(const ProcessOptions& options) {
-    std::map<std::string, std::string> variables;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const auto equals = text.find('=');
-        if (equals != std::string::npos) {
-            variables[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-    }
-    for (const auto& name : options.removedEnvironment) {
-        variables.erase(name);
-    }
-    for (const auto& [name, value] : options.environment) {
-        variables[name] = value;
-    }
-    std::vector<std::string> result;
-    for (const auto& [name, value] : variables) {
-        result.push_back(name + "=" + value);
-    }
-    return result;
-}
-
-std::vector<char*> pointersTo(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (auto& s : strings) {
-        pointers.push_back(s.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-UniqueFd openOutput(const std::filesystem::path& path) {
-    UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (!fd) {
-        throw HarnessError("cannot open " + path.string() + " for output: " + std::strerror(errno));
-    }
-    return fd;
-}
-
-// Sets up standard input and output; the opened files must stay open until the spawn.
-std::vector<UniqueFd> redirectStandardStreams(const ProcessOptions& options, FileActions& actions) {
-    std::vector<UniqueFd> opened;
-    posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (options.stdoutFile) {
-        opened.push_back(openOutput(*options.stdoutFile));
-        posix_spawn_file_actions_adddup2(actions.get(), opened.back().get(), STDOUT_FILENO);
-    }
-    if (options.stderrFile) {
-        if (options.stderrFile != options.stdoutFile) {
-            opened.push_back(openOutput(*options.stderrFile));
-        }
-        posix_spawn_file_actions_adddup2(actions.get(), opened.back().get(), STDERR_FILENO);
-    }
-    return opened;
-}
-
-// Hands descriptors to the child under the numbers asked for, and closes every other one.
-std::vector<UniqueFd> passDescriptors(const ProcessOptions& options, FileActions& actions) {
-    std::vector<UniqueFd> copies;
-    int highest = STDERR_FILENO;
-    for (const auto& [here, inChild] : options.passedDescriptors) {
-        if (inChild <= STDERR_FILENO || inChild >= kFirstScratchDescriptor) {
-            throw HarnessError("cannot hand a descriptor to a child as number " +
-                               std::to_string(inChild));
-        }
-        copies.emplace_back(fcntl(here, F_DUPFD_CLOEXEC, kFirstScratchDescriptor));
-        if (!copies.back()) {
-            throw HarnessError(std::string("cannot copy a descriptor: ") + std::strerror(errno));
-        }
-        posix_spawn_file_actions_adddup2(actions.get(), copies.back().get(), inChild);
-        highest = std::max(highest, inChild);
-    }
-    posix_spawn_file_actions_addclosefrom_np(actions.get(), highest + 1);
-    return copies;
-}
 
 std::string signalName(int signal) {
     const char* abbreviation = sigabbrev_np(signal);
@@ -163,24 +39,8 @@ std::string describeWaitStatus(int status) {
     return "ended with wait status " + std::to_string(status);
 }
 
-Process::Process(ProcessOptions options) : options_(std::move(options)) {
-    if (options_.argv.empty()) {
-        throw HarnessError("cannot start a process without a program name");
-    }
-    FileActions actions;
-    const auto outputs = redirectStandardStreams(options_, actions);
-    const auto passed = passDescriptors(options_, actions);
-    SpawnAttributes attributes(options_.ownProcessGroup);
-    auto arguments = options_.argv;
-    auto environment = childEnvironment(options_);
-    const int error =
-        posix_spawnp(&pid_, arguments.front().c_str(), actions.get(), attributes.get(),
-                     pointersTo(arguments).data(), pointersTo(environment).data());
-    if (error != 0) {
-        pid_ = -1;
-        throw HarnessError("cannot start " + options_.argv.front() + ": " + std::strerror(error));
-    }
-}
+Process::Process(ProcessOptions options)
+    : options_(std::move(options)), pid_(spawnChild(options_)) {}
 
 Process::~Process() {
     terminate();
@@ -275,6 +135,9 @@ std::string Process::describe() const {
 }
 
 std::string Process::report() const {
+    if (options_.argv.empty()) {
+        return "no process";
+    }
     std::string text = options_.argv.front() + " (pid " + std::to_string(pid_) + ") " + describe();
     std::vector<std::filesystem::path> files;
     for (const auto& file : {options_.stdoutFile, options_.stderrFile}) {
@@ -283,8 +146,9 @@ std::string Process::report() const {
         }
     }
     for (const auto& file : files) {
+        const std::string output = readTextFile(file);
         text += "\n--- end of its output in " + file.string() + " ---\n" +
-                tailOf(readTextFile(file), kReportedOutputChars);
+                (output.empty() ? "(nothing)" : tailOf(output, kReportedOutputChars));
     }
     return text;
 }

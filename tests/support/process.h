@@ -33,6 +33,10 @@ struct ProcessOptions {
     // Runs the child in a process group of its own, so that stopping it also stops every process
     // it started.
     bool ownProcessGroup = true;
+    // Has the kernel kill the child (SIGKILL, through util-linux's setpriv --pdeathsig) when the
+    // thread that started it ends without stopping it: a crashed test, a death test's child. So
+    // start programs that must outlive a thread from the test's main thread.
+    bool endsWithStarter = true;
 };
 
 class Process {

@@ -64,6 +64,10 @@ std::string_view nameOf(WmKind kind) {
     return kind == WmKind::Openbox ? "Openbox" : "IceWM";
 }
 
+void PrintTo(WmKind kind, std::ostream* out) {
+    *out << nameOf(kind);
+}
+
 WindowManager::WindowManager(WmKind kind, std::unique_ptr<ProgramHome> home, Process process)
     : kind_(kind), home_(std::move(home)), process_(std::move(process)) {}
 

@@ -6,6 +6,7 @@
 #include <xcb/xcb.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,7 @@ class XServer;
 enum class WmKind { Openbox, IceWM };
 
 std::string_view nameOf(WmKind kind);
+void PrintTo(WmKind kind, std::ostream* out);
 
 class WindowManager {
   public:

@@ -11,8 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "app/ipc/unique_fd.h"
 #include "support/harness_error.h"
-#include "support/unique_fd.h"
 #include "support/wait.h"
 
 namespace vantile::test {
