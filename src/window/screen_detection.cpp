@@ -2,20 +2,16 @@
 
 namespace vantile {
 
-std::optional<double> ScreenDetection::primaryHeight() const {
-    const auto list = screens_.screens();
+namespace {
+
+std::optional<Screen> bestScreen(const std::vector<Screen>& list, const Rect& windowFrame) {
     if (list.empty()) {
         return std::nullopt;
     }
-    return list.front().frame.height;
-}
-
-std::optional<Screen> ScreenDetection::screenForFrame(const Rect& windowFrame) const {
-    const auto list = screens_.screens();
+    const double height = list.front().frame.height;
     std::optional<Screen> best;
     double bestArea = 0;
     for (const Screen& screen : list) {
-        const double height = list.front().frame.height;
         const auto overlap = intersection(flipRect(screen.frame, height), windowFrame);
         if (!overlap) {
             continue;
@@ -26,21 +22,41 @@ std::optional<Screen> ScreenDetection::screenForFrame(const Rect& windowFrame) c
             bestArea = area;
         }
     }
-    if (best) {
-        return best;
+    return best ? best : list.front();
+}
+
+Rect visibleFrameIn(const std::vector<Screen>& list, const Screen& screen) {
+    if (list.empty()) {
+        return screen.visibleFrame;
     }
+    return flipRect(screen.visibleFrame, list.front().frame.height);
+}
+
+} // namespace
+
+std::optional<double> ScreenDetection::primaryHeight() const {
+    const auto list = screens_.screens();
     if (list.empty()) {
         return std::nullopt;
     }
-    return list.front();
+    return list.front().frame.height;
+}
+
+std::optional<Screen> ScreenDetection::screenForFrame(const Rect& windowFrame) const {
+    return bestScreen(screens_.screens(), windowFrame);
 }
 
 Rect ScreenDetection::axVisibleFrame(const Screen& screen) const {
-    const auto height = primaryHeight();
-    if (!height) {
-        return screen.visibleFrame;
+    return visibleFrameIn(screens_.screens(), screen);
+}
+
+std::optional<ScreenPlacement> ScreenDetection::placementForFrame(const Rect& windowFrame) const {
+    const auto list = screens_.screens();
+    const auto screen = bestScreen(list, windowFrame);
+    if (!screen) {
+        return std::nullopt;
     }
-    return flipRect(screen.visibleFrame, *height);
+    return ScreenPlacement{*screen, visibleFrameIn(list, *screen)};
 }
 
 } // namespace vantile

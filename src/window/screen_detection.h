@@ -1,11 +1,19 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "window/geometry.h"
 #include "window/platform.h"
 
 namespace vantile {
+
+// A window's screen together with that screen's visible frame in the space of window frames,
+// both taken from one reading of the screen list.
+struct ScreenPlacement {
+    Screen screen;
+    Rect axVisibleFrame;
+};
 
 // Which screen a window is on, and a screen's usable area in the space of window frames.
 class ScreenDetection {
@@ -18,6 +26,10 @@ class ScreenDetection {
 
     // The screen's visible frame converted to the top-left, y-down space of window frames.
     Rect axVisibleFrame(const Screen& screen) const;
+
+    // Both of the above from a single reading of the screen list, so that a command sees one
+    // consistent desktop (and asks the display server once).
+    std::optional<ScreenPlacement> placementForFrame(const Rect& windowFrame) const;
 
     // Height of the primary screen's frame, read afresh; none without screens.
     std::optional<double> primaryHeight() const;

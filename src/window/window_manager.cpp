@@ -31,11 +31,11 @@ std::optional<WindowManager::Target> WindowManager::preamble() {
         return std::nullopt;
     }
     const Rect frame{position->x, position->y, size->width, size->height};
-    const auto screen = screenDetection_->screenForFrame(frame);
-    if (!screen) {
+    const auto placement = screenDetection_->placementForFrame(frame);
+    if (!placement) {
         return std::nullopt;
     }
-    return Target{*window, frame, *screen};
+    return Target{*window, frame, placement->screen, placement->axVisibleFrame};
 }
 
 void WindowManager::perform(WindowAction action) {
@@ -47,7 +47,7 @@ void WindowManager::perform(WindowAction action) {
         restore(*target);
         return;
     }
-    const Rect visible = screenDetection_->axVisibleFrame(target->screen);
+    const Rect& visible = target->visibleFrame;
     if (action == WindowAction::center) {
         const Rect& f = target->frame;
         moveTo(*target, Rect{visible.midX() - f.width / 2, visible.midY() - f.height / 2, f.width,

@@ -32,6 +32,7 @@ class WindowManager {
         WindowRef window;
         Rect frame;
         Screen screen;
+        Rect visibleFrame; // the screen's, in the space of window frames
     };
     std::optional<Target> preamble();
     void restore(const Target& target);

@@ -56,6 +56,14 @@ std::vector<std::string> FakeDesktop::writes() const {
     return out;
 }
 
+std::vector<Screen> FakeDesktop::screens() const {
+    auto list = screenList;
+    if (afterScreensRead) {
+        afterScreensRead();
+    }
+    return list;
+}
+
 std::optional<Screen> FakeDesktop::mainScreen() const {
     for (const auto& screen : screenList) {
         const Rect& f = screen.frame;

@@ -41,6 +41,8 @@ class FakeDesktop : public Screens, public WindowBackend, public Clock {
     std::map<std::int64_t, FakeApp> apps;
     std::map<std::uint64_t, FakeWindow> windows;
     std::vector<std::string> log;
+    // Called after every reading of the screen list (to change the desktop in between).
+    std::function<void()> afterScreensRead;
 
     // Adds a screen with the given frame and visible frame (screen space); returns it.
     Screen addScreen(const Rect& frame, const Rect& visibleFrame);
@@ -57,7 +59,7 @@ class FakeDesktop : public Screens, public WindowBackend, public Clock {
     std::vector<std::string> writes() const; // only setSize / setPosition entries
 
     // Screens
-    std::vector<Screen> screens() const override { return screenList; }
+    std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override { return pointer; }
 

@@ -110,5 +110,18 @@ TEST_F(WindowManagerTest, WindowMostlyOnTheSecondScreenUsesThatScreen) {
     EXPECT_EQ(frameOf(id), (Rect{1440 + 960, -180, 960, 1080}));
 }
 
+TEST_F(WindowManagerTest, ScreenAndVisibleFrameComeFromOneReadingOfTheDesktop) {
+    const auto id = desktop.addFocusedWindow({100, 100, 400, 300});
+    int reads = 0;
+    // A panel appears right after the first reading: the command keeps to what it read.
+    desktop.afterScreensRead = [&] {
+        ++reads;
+        desktop.screenList[0].visibleFrame = {0, 100, 1440, 800};
+    };
+    manager.perform(WindowAction::leftHalf);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(frameOf(id), (Rect{0, 25, 720, 875}));
+}
+
 } // namespace
 } // namespace vantile
