@@ -9,10 +9,10 @@ build_pkgs=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev libgl-dev
   libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev nlohmann-json3-dev uuid-dev
 )
 run_pkgs=(xvfb openbox x11-xserver-utils x11-utils xterm wmctrl)
-test_pkgs=(xvfb openbox icewm x11-xserver-utils x11-utils wmctrl python3)
+test_pkgs=(xvfb openbox icewm x11-xserver-utils x11-utils wmctrl python3 clang-14 libclang-rt-14-dev)
 
 case "$what" in
   build) pkgs=("${build_pkgs[@]}") ;;

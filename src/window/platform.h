@@ -86,6 +86,16 @@ class WindowBackend {
     virtual void setEnhancedUserInterface(const AppRef& app, bool enabled) = 0;
 };
 
+// Tells when the screen configuration changed: monitors added, removed, moved or resized, or the
+// space that panels reserve at the edges changed.
+class ScreenChanges {
+  public:
+    virtual ~ScreenChanges() = default;
+    // Replaces the handler. It runs on the main thread, once per change noticed (changes that
+    // arrive together may be reported once).
+    virtual void setHandler(std::function<void()> handler) = 0;
+};
+
 class Clock {
   public:
     virtual ~Clock() = default;
