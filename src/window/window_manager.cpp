@@ -3,8 +3,10 @@
 namespace vantile {
 
 WindowManager::WindowManager(std::unique_ptr<AccessibilityManager> accessibility,
-                             std::unique_ptr<ScreenDetection> screenDetection)
-    : accessibility_(std::move(accessibility)), screenDetection_(std::move(screenDetection)) {}
+                             std::unique_ptr<ScreenDetection> screenDetection,
+                             RegionManager& regionManager)
+    : accessibility_(std::move(accessibility)), screenDetection_(std::move(screenDetection)),
+      regionManager_(regionManager) {}
 
 std::int64_t WindowManager::windowKey(const WindowRef& window) {
     return static_cast<std::int64_t>(window.id);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "regions/region_manager.h"
 #include "window/accessibility_manager.h"
 #include "window/screen_detection.h"
 #include "window/window_action.h"
@@ -16,9 +17,17 @@ namespace vantile {
 class WindowManager {
   public:
     WindowManager(std::unique_ptr<AccessibilityManager> accessibility,
-                  std::unique_ptr<ScreenDetection> screenDetection);
+                  std::unique_ptr<ScreenDetection> screenDetection, RegionManager& regionManager);
 
     void perform(WindowAction action);
+
+    // Region commands on the focused window's screen layout; each does nothing when the screen
+    // has no layout or the asked region does not exist.
+    void snapToRegion(int index);
+    void cycleRegion(bool forward);
+    // leftHalf = left, rightHalf = right, topHalf = up, any other action = down.
+    void moveToAdjacentRegion(WindowAction direction);
+    std::optional<Region> regionUnderWindowCenter(const Rect& frame, const Screen& screen) const;
 
     // Remembers the frame a window had before a move (the first one per window wins).
     void recordHistory(const WindowRef& window, const Rect& frame);
@@ -37,9 +46,11 @@ class WindowManager {
     std::optional<Target> preamble();
     void restore(const Target& target);
     void moveTo(const Target& target, const Rect& frame);
+    void moveToRegion(const Target& target, const Region& region);
 
     std::unique_ptr<AccessibilityManager> accessibility_;
     std::unique_ptr<ScreenDetection> screenDetection_;
+    RegionManager& regionManager_;
     WindowHistory windowHistory_;
 };
 

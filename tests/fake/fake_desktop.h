@@ -31,7 +31,7 @@ struct FakeApp {
     std::optional<bool> enhancedUserInterface;
 };
 
-class FakeDesktop : public Screens, public WindowBackend, public Clock {
+class FakeDesktop : public Screens, public ScreenChanges, public WindowBackend, public Clock {
   public:
     // Screens are given in screen space (bottom-left origin, y up), primary first.
     std::vector<Screen> screenList;
@@ -50,6 +50,14 @@ class FakeDesktop : public Screens, public WindowBackend, public Clock {
     // frontmost.
     std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100);
 
+    // Reports a change of the screen configuration to whoever listens.
+    void changeScreens() {
+        if (screenChangeHandler) {
+            screenChangeHandler();
+        }
+    }
+    std::function<void()> screenChangeHandler;
+
     // Runs the delayed tasks that are due after moving the clock forward.
     void advance(double seconds);
     double now() const { return now_; }
@@ -62,6 +70,11 @@ class FakeDesktop : public Screens, public WindowBackend, public Clock {
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override { return pointer; }
+
+    // ScreenChanges
+    void setHandler(std::function<void()> handler) override {
+        screenChangeHandler = std::move(handler);
+    }
 
     // WindowBackend
     bool isTrusted() override;

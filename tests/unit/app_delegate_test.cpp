@@ -2,6 +2,7 @@
 
 #include "app/core/app_delegate.h"
 #include "fake/fake_desktop.h"
+#include "support/temp_dir.h"
 
 namespace vantile {
 namespace {
@@ -12,12 +13,15 @@ class AppDelegateTest : public ::testing::Test {
 
     std::unique_ptr<AppDelegate> launch() {
         auto app = std::make_unique<AppDelegate>(
-            AppEnvironment{desktop, desktop, desktop, [this] { ++activations; }});
+            AppEnvironment{desktop, desktop, desktop, desktop, [this] { ++activations; },
+                           [this]() -> RegionManager& { return regions; }});
         app->applicationDidFinishLaunching();
         return app;
     }
 
     test::FakeDesktop desktop;
+    test::TempDir config;
+    RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     int activations = 0;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake/fake_desktop.h"
+#include "support/temp_dir.h"
 #include "window/window_manager.h"
 
 namespace vantile {
@@ -17,8 +18,10 @@ class WindowManagerTest : public ::testing::Test {
     }
 
     test::FakeDesktop desktop;
+    test::TempDir config;
+    RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     WindowManager manager{std::make_unique<AccessibilityManager>(desktop, desktop),
-                          std::make_unique<ScreenDetection>(desktop)};
+                          std::make_unique<ScreenDetection>(desktop), regions};
 
     Rect frameOf(std::uint64_t id) { return desktop.windows.at(id).frame; }
     std::optional<Rect> historyOf(std::uint64_t id) {

@@ -59,8 +59,11 @@ void AppDelegate::setupManagers() {
     }
     auto accessibility = std::make_unique<AccessibilityManager>(env_.backend, env_.clock);
     auto screenDetection = std::make_unique<ScreenDetection>(env_.screens);
-    windowManager_ =
-        std::make_unique<WindowManager>(std::move(accessibility), std::move(screenDetection));
+    // Creating it loads the remembered presets and starts following screen changes.
+    regionManager_ = env_.regionManager ? &env_.regionManager()
+                                        : &RegionManager::shared(env_.screens, env_.screenChanges);
+    windowManager_ = std::make_unique<WindowManager>(std::move(accessibility),
+                                                     std::move(screenDetection), *regionManager_);
 }
 
 } // namespace vantile

@@ -12,10 +12,13 @@ namespace vantile {
 // What the application needs from its surroundings to start.
 struct AppEnvironment {
     Screens& screens;
+    ScreenChanges& screenChanges;
     WindowBackend& backend;
     Clock& clock;
     // Brings this program and its own windows to the front.
     std::function<void()> activate;
+    // The region manager to use; the process-wide one when not given.
+    std::function<RegionManager&()> regionManager;
 };
 
 // The launch sequence and the root owner of the managers. URLs may arrive at any moment, also
@@ -30,6 +33,7 @@ class AppDelegate {
     void handleURL(std::string_view url);
 
     WindowManager* windowManager() const { return windowManager_.get(); }
+    RegionManager* regionManager() const { return regionManager_; }
     bool waitingForPermission() const { return waitingForPermission_; }
 
     static constexpr double permissionPollInterval = 0.3;
@@ -40,6 +44,7 @@ class AppDelegate {
     void setupManagers();
 
     AppEnvironment env_;
+    RegionManager* regionManager_ = nullptr;
     std::unique_ptr<WindowManager> windowManager_;
     bool waitingForPermission_ = false;
     // Timer callbacks hold this weakly so that they do nothing once the delegate is gone.

@@ -16,6 +16,7 @@
 #include "app/ui/qt_clock.h"
 #include "app/ui/quit_on_signal.h"
 #include "window/x11/x11_connection.h"
+#include "window/x11/x11_screen_changes.h"
 #include "window/x11/x11_screens.h"
 #include "window/x11/x11_window_backend.h"
 
@@ -92,7 +93,9 @@ int runGui(int argc, char** argv) {
     X11Screens screens(*connection);
     X11WindowBackend backend(*connection);
     QtClock clock;
-    AppDelegate delegate(AppEnvironment{screens, backend, clock, activateOwnWindows});
+    X11ScreenChanges screenChanges(*connection);
+    AppDelegate delegate(
+        AppEnvironment{screens, screenChanges, backend, clock, activateOwnWindows, {}});
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection->drainEvents(); });

@@ -16,6 +16,10 @@ namespace {
 constexpr std::uint8_t kBadWindow = 3;
 constexpr std::uint8_t kBadDrawable = 9;
 
+// Listeners that answer a batch by changing what they listen to could keep a drain going for
+// ever; past this many batches the rest waits for the next drain.
+constexpr int kMostBatchesPerDrain = 16;
+
 std::string hex(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(value));
@@ -80,13 +84,91 @@ void X11Connection::flush() {
 }
 
 void X11Connection::drainEvents() {
+    // Replies waited for while listeners answer a batch pull later events off the socket, which
+    // will not announce them again: they make the next batch.
+    for (int batch = 0; batch < kMostBatchesPerDrain && dispatchQueuedEvents(); ++batch) {
+        notifyDrained();
+    }
+}
+
+bool X11Connection::dispatchQueuedEvents() {
+    bool any = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(raw())) {
         ReplyPtr<xcb_generic_event_t> owned(event, &std::free);
-        if (event->response_type == 0) {
-            handleError(*reinterpret_cast<const xcb_generic_error_t*>(event));
-        } else if (eventHandler_) {
-            eventHandler_(*event);
+        any = true;
+        dispatch(*event);
+    }
+    return any;
+}
+
+void X11Connection::dispatch(const xcb_generic_event_t& event) {
+    if (event.response_type == 0) {
+        handleError(reinterpret_cast<const xcb_generic_error_t&>(event));
+        return;
+    }
+    if (eventHandler_) {
+        eventHandler_(event);
+    }
+    for (const auto& listener : currentListeners()) {
+        if (listener->active && listener->onEvent) {
+            listener->onEvent(event);
         }
+    }
+}
+
+void X11Connection::notifyDrained() {
+    for (const auto& listener : currentListeners()) {
+        if (listener->active && listener->onDrained) {
+            listener->onDrained();
+        }
+    }
+}
+
+// A copy, so that listeners may come and go while they are called; one that has gone is marked
+// inactive and skipped.
+std::vector<std::shared_ptr<X11Connection::Listener>> X11Connection::currentListeners() const {
+    std::vector<std::shared_ptr<Listener>> listeners;
+    listeners.reserve(listeners_.size());
+    for (const auto& [id, listener] : listeners_) {
+        listeners.push_back(listener);
+    }
+    return listeners;
+}
+
+X11Connection::Subscription X11Connection::addEventHandler(EventHandler onEvent,
+                                                           std::function<void()> onDrained) {
+    const std::uint64_t id = nextListenerId_++;
+    listeners_.emplace(
+        id, std::make_shared<Listener>(Listener{std::move(onEvent), std::move(onDrained), true}));
+    return Subscription(*this, id);
+}
+
+void X11Connection::removeListener(std::uint64_t id) {
+    if (auto found = listeners_.find(id); found != listeners_.end()) {
+        found->second->active = false;
+        listeners_.erase(found);
+    }
+}
+
+X11Connection::Subscription::Subscription(Subscription&& other) noexcept
+    : connection_(std::exchange(other.connection_, nullptr)), id_(other.id_) {}
+
+X11Connection::Subscription& X11Connection::Subscription::operator=(Subscription&& other) noexcept {
+    if (this != &other) {
+        end();
+        connection_ = std::exchange(other.connection_, nullptr);
+        id_ = other.id_;
+    }
+    return *this;
+}
+
+X11Connection::Subscription::~Subscription() {
+    end();
+}
+
+void X11Connection::Subscription::end() {
+    if (connection_ != nullptr) {
+        std::exchange(connection_, nullptr)->removeListener(id_);
     }
 }
 

@@ -46,8 +46,35 @@ class X11Connection {
     // The atoms' names, cached; unknown atoms give empty names. One round trip for all misses.
     std::vector<std::string> atomNames(std::span<const xcb_atom_t> atoms);
 
+    // Ends a listener's share of the events when destroyed. The connection must outlive it.
+    class Subscription {
+      public:
+        Subscription() = default;
+        Subscription(Subscription&& other) noexcept;
+        Subscription& operator=(Subscription&& other) noexcept;
+        Subscription(const Subscription&) = delete;
+        Subscription& operator=(const Subscription&) = delete;
+        ~Subscription();
+
+      private:
+        friend class X11Connection;
+        Subscription(X11Connection& connection, std::uint64_t id)
+            : connection_(&connection), id_(id) {}
+        void end();
+
+        X11Connection* connection_ = nullptr;
+        std::uint64_t id_ = 0;
+    };
+
     void setEventHandler(EventHandler handler) { eventHandler_ = std::move(handler); }
-    // Hands every event xcb has queued to the event handler, and every error to handleError.
+    // Several parts of the program listen to one connection. Each listener hears every event, and
+    // then, once the queue is empty, onDrained: a change that the server announces with several
+    // events can so be answered once.
+    [[nodiscard]] Subscription addEventHandler(EventHandler onEvent,
+                                               std::function<void()> onDrained = {});
+    // Hands every event xcb has queued to the event handlers, and every error to handleError;
+    // then tells the listeners that the queue is drained. Events that arrive while they answer
+    // are handed on in the same way before this returns.
     void drainEvents();
     void flush();
 
@@ -79,7 +106,18 @@ class X11Connection {
     using ConnectionPtr = std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)>;
 
     X11Connection(ConnectionPtr connection, xcb_window_t root);
+    struct Listener {
+        EventHandler onEvent;
+        std::function<void()> onDrained;
+        bool active = true;
+    };
+
     void setUpRandr();
+    bool dispatchQueuedEvents();
+    void dispatch(const xcb_generic_event_t& event);
+    void notifyDrained();
+    std::vector<std::shared_ptr<Listener>> currentListeners() const;
+    void removeListener(std::uint64_t id);
     std::string requestName(std::uint8_t major, std::uint16_t minor) const;
     std::string errorName(std::uint8_t code) const;
 
@@ -89,6 +127,8 @@ class X11Connection {
     bool strictErrors_ = false;
     std::size_t unexpectedErrors_ = 0;
     EventHandler eventHandler_;
+    std::map<std::uint64_t, std::shared_ptr<Listener>> listeners_;
+    std::uint64_t nextListenerId_ = 1;
     std::map<std::string, xcb_atom_t, std::less<>> atoms_;
     std::map<xcb_atom_t, std::string> atomNames_;
     std::vector<Extension> extensions_;

@@ -1,0 +1,270 @@
+#include "regions/region_json.h"
+
+namespace vantile {
+
+using nlohmann::json;
+
+namespace {
+
+// Thrown inside the readers only; the public functions turn it into a JsonReadError.
+struct ReadFailure {
+    JsonReadError error;
+};
+
+class Reader {
+  public:
+    [[noreturn]] void fail(const std::string& description) const {
+        throw ReadFailure{{"$" + path_, description}};
+    }
+
+    const json& member(const json& object, const char* name) {
+        if (!object.is_object()) {
+            fail("expected an object");
+        }
+        const auto it = object.find(name);
+        if (it == object.end()) {
+            fail(std::string("missing member \"") + name + "\"");
+        }
+        return *it;
+    }
+
+    template <class F> auto at(const std::string& name, F&& read) {
+        const auto saved = path_;
+        path_ += "." + name;
+        auto result = read();
+        path_ = saved;
+        return result;
+    }
+
+    double number(const json& object, const char* name) {
+        return at(name, [&] {
+            const json& value = member(object, name);
+            if (!value.is_number()) {
+                fail("expected a number");
+            }
+            return value.get<double>();
+        });
+    }
+
+    std::string string(const json& object, const char* name) {
+        return at(name, [&] {
+            const json& value = member(object, name);
+            if (!value.is_string()) {
+                fail("expected a string");
+            }
+            return value.get<std::string>();
+        });
+    }
+
+    Uuid uuid(const json& object, const char* name) {
+        const std::string text = string(object, name);
+        const auto id = Uuid::parse(text);
+        if (!id) {
+            at(name, [&]() -> int { fail("not a UUID: \"" + text + "\""); });
+        }
+        return *id;
+    }
+
+    FractionalRect rect(const json& object) {
+        return {number(object, "x"), number(object, "y"), number(object, "width"),
+                number(object, "height")};
+    }
+
+    Region region(const json& object) {
+        Region region{uuid(object, "id"), at("rect", [&] { return rect(member(object, "rect")); }),
+                      std::nullopt};
+        if (!object.is_object()) {
+            fail("expected an object");
+        }
+        if (const auto it = object.find("label"); it != object.end() && !it->is_null()) {
+            region.label = string(object, "label");
+        }
+        return region;
+    }
+
+    BSPNode node(const json& object, int depth);
+    RegionPreset preset(const json& object);
+
+  private:
+    std::string path_;
+};
+
+BSPNode Reader::node(const json& object, int depth) {
+    if (!object.is_object()) {
+        fail("expected an object");
+    }
+    if (depth > maxTreeDepth) {
+        fail("the tree is nested too deeply");
+    }
+    const bool hasLeaf = object.contains("leaf");
+    const bool hasSplit = object.contains("split");
+    if (hasLeaf == hasSplit) {
+        fail("Invalid number of keys found, expected one.");
+    }
+    if (hasLeaf) {
+        return at("leaf", [&] {
+            const json& leaf = member(object, "leaf");
+            return BSPNode::leaf(at("_0", [&] { return region(member(leaf, "_0")); }));
+        });
+    }
+    return at("split", [&] {
+        const json& split = member(object, "split");
+        const std::string raw = string(split, "direction");
+        const auto direction = splitDirectionFromRawValue(raw);
+        if (!direction) {
+            at("direction", [&]() -> int { fail("unknown direction \"" + raw + "\""); });
+        }
+        const double fraction = number(split, "fraction");
+        BSPNode first = at("first", [&] { return node(member(split, "first"), depth + 1); });
+        BSPNode second = at("second", [&] { return node(member(split, "second"), depth + 1); });
+        return BSPNode::split(*direction, fraction, std::move(first), std::move(second));
+    });
+}
+
+RegionPreset Reader::preset(const json& object) {
+    RegionPreset preset;
+    preset.id = uuid(object, "id");
+    preset.name = string(object, "name");
+    at("layouts", [&] {
+        const json& layouts = member(object, "layouts");
+        if (!layouts.is_object()) {
+            fail("expected an object");
+        }
+        for (const auto& [key, layout] : layouts.items()) {
+            at(key, [&] {
+                preset.layouts.emplace(
+                    key, RegionLayout{at("tree", [&] { return node(member(layout, "tree"), 1); })});
+                return 0;
+            });
+        }
+        return 0;
+    });
+    preset.createdDate = number(object, "createdDate");
+    preset.isBuiltIn = at("isBuiltIn", [&] {
+        const json& value = member(object, "isBuiltIn");
+        if (!value.is_boolean()) {
+            fail("expected true or false");
+        }
+        return value.get<bool>();
+    });
+    return preset;
+}
+
+template <class T, class F> JsonRead<T> guarded(F&& read) {
+    try {
+        return {read(), {}};
+    } catch (const ReadFailure& failure) {
+        return {std::nullopt, failure.error};
+    } catch (const json::exception& e) {
+        return {std::nullopt, {"$", e.what()}};
+    }
+}
+
+std::optional<json> parse(std::string_view text, JsonReadError* error) {
+    json document = json::parse(text, nullptr, false);
+    if (document.is_discarded()) {
+        *error = {"$", "not valid JSON"};
+        return std::nullopt;
+    }
+    return document;
+}
+
+} // namespace
+
+json toJson(const FractionalRect& r) {
+    return {{"x", r.x}, {"y", r.y}, {"width", r.width}, {"height", r.height}};
+}
+
+json toJson(const Region& region) {
+    json out{{"id", region.id.text()}, {"rect", toJson(region.rect)}};
+    if (region.label) {
+        out["label"] = *region.label;
+    }
+    return out;
+}
+
+json toJson(const BSPNode& node) {
+    if (node.isLeaf()) {
+        return {{"leaf", {{"_0", toJson(node.region())}}}};
+    }
+    return {{"split",
+             {{"direction", rawValue(node.direction())},
+              {"fraction", node.fraction()},
+              {"first", toJson(node.first())},
+              {"second", toJson(node.second())}}}};
+}
+
+json toJson(const RegionPreset& preset) {
+    json layouts = json::object();
+    for (const auto& [key, layout] : preset.layouts) {
+        layouts[key] = {{"tree", toJson(layout.tree)}};
+    }
+    return {{"id", preset.id.text()},
+            {"name", preset.name},
+            {"layouts", layouts},
+            {"createdDate", preset.createdDate},
+            {"isBuiltIn", preset.isBuiltIn}};
+}
+
+JsonRead<FractionalRect> fractionalRectFromJson(const json& j) {
+    return guarded<FractionalRect>([&] { return Reader().rect(j); });
+}
+
+JsonRead<Region> regionFromJson(const json& j) {
+    return guarded<Region>([&] { return Reader().region(j); });
+}
+
+JsonRead<BSPNode> bspNodeFromJson(const json& j) {
+    return guarded<BSPNode>([&] { return Reader().node(j, 1); });
+}
+
+JsonRead<RegionPreset> presetFromJson(const json& j) {
+    return guarded<RegionPreset>([&] { return Reader().preset(j); });
+}
+
+JsonRead<RegionPreset> readPresetDocument(std::string_view text) {
+    JsonReadError error;
+    const auto document = parse(text, &error);
+    if (!document) {
+        return {std::nullopt, error};
+    }
+    return presetFromJson(*document);
+}
+
+JsonRead<std::map<std::string, std::string>> readActiveConfigDocument(std::string_view text) {
+    using Entries = std::map<std::string, std::string>;
+    JsonReadError error;
+    const auto document = parse(text, &error);
+    if (!document) {
+        return {std::nullopt, error};
+    }
+    return guarded<Entries>([&] {
+        Reader reader;
+        return reader.at("presetPerScreen", [&] {
+            const json& entries = reader.member(*document, "presetPerScreen");
+            if (!entries.is_object()) {
+                reader.fail("expected an object");
+            }
+            Entries out;
+            for (const auto& [key, value] : entries.items()) {
+                if (!value.is_string()) {
+                    reader.at(key, [&]() -> int { reader.fail("expected a string"); });
+                }
+                out.emplace(key, value.get<std::string>());
+            }
+            return out;
+        });
+    });
+}
+
+std::string writePresetDocument(const RegionPreset& preset) {
+    // nlohmann's objects keep their members sorted by name, as preset files want them.
+    return toJson(preset).dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+std::string writeActiveConfigDocument(const std::map<std::string, std::string>& presetPerScreen) {
+    return json{{"presetPerScreen", presetPerScreen}}.dump(-1, ' ', false,
+                                                           json::error_handler_t::replace);
+}
+
+} // namespace vantile

@@ -1,0 +1,105 @@
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "regions/builtin_presets.h"
+#include "regions/file_io.h"
+#include "regions/region_json.h"
+#include "regions/region_persistence.h"
+#include "support/temp_dir.h"
+
+namespace vantile {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RegionPersistenceTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    RegionPersistence store{dir.path() / "VantileWindowManager"};
+
+    RegionPreset preset(const std::string& name, Date created) {
+        RegionPreset p{Uuid::random(), name, {}, created, false};
+        p.layouts.insert_or_assign("0_0_1920_1080", RegionLayout{builtInTree(builtInPresets()[0])});
+        return p;
+    }
+    void writeText(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
+};
+
+TEST_F(RegionPersistenceTest, ActiveConfigEntriesAreSetAndRemovedOneByOne) {
+    EXPECT_TRUE(fs::is_directory(store.presetsDirectory())) << "created with its parents";
+    EXPECT_TRUE(store.loadActiveConfig().empty());
+    const Uuid a = Uuid::random(), b = Uuid::random();
+    store.setActivePreset(a, "0_0_1920_1080");
+    store.setActivePreset(b, "1920_0_1280_1024");
+    store.setActivePreset(std::nullopt, "not_there");
+    auto entries = store.loadActiveConfig();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries["0_0_1920_1080"], a.text());
+    store.setActivePreset(std::nullopt, "0_0_1920_1080");
+    entries = store.loadActiveConfig();
+    EXPECT_EQ(entries, (std::map<std::string, std::string>{{"1920_0_1280_1024", b.text()}}));
+}
+
+TEST_F(RegionPersistenceTest, CorruptActiveConfigCountsAsEmptyAndIsReplaced) {
+    writeText(store.activeConfigPath(), "{\"presetPerScreen\": {\"k\": ");
+    EXPECT_TRUE(store.loadActiveConfig().empty());
+    const Uuid id = Uuid::random();
+    store.setActivePreset(id, "0_0_800_600");
+    EXPECT_EQ(store.loadActiveConfig().at("0_0_800_600"), id.text());
+}
+
+TEST_F(RegionPersistenceTest, PresetsLoadOldestFirstAndBrokenFilesAreSkipped) {
+    const auto ten = preset("ten", 36000), nine = preset("nine", 32400),
+               eleven = preset("eleven", 39600);
+    for (const auto& p : {ten, nine, eleven}) {
+        store.savePreset(p);
+    }
+    const fs::path folder = store.presetsDirectory();
+    writeText(folder / "broken.json", "{\"id\": 3}");
+    writeText(folder / "other.txt", writePresetDocument(preset("txt", 1)));
+    writeText(folder / "CAPS.JSON", writePresetDocument(preset("caps", 2)));
+    writeText(folder / "renamed.json", writePresetDocument(preset("renamed", 40000)));
+    std::vector<std::string> names;
+    for (const auto& p : store.loadCustomPresets()) {
+        names.push_back(p.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"nine", "ten", "eleven", "renamed"}));
+    EXPECT_TRUE(fs::exists(folder / (ten.id.text() + ".json")));
+}
+
+TEST_F(RegionPersistenceTest, SavingAgainReplacesTheFile) {
+    auto p = preset("first", 1);
+    store.savePreset(p);
+    p.name = "second";
+    store.savePreset(p);
+    const auto loaded = store.loadCustomPresets();
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].name, "second");
+    // No temporary files are left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(store.presetsDirectory()), {}), 1);
+}
+
+TEST_F(RegionPersistenceTest, MissingFolderReadsAsEmpty) {
+    RegionPersistence nowhere(dir.path() / "file-not-folder" / "x");
+    writeText(dir.path() / "file-not-folder", "");
+    EXPECT_TRUE(nowhere.loadCustomPresets().empty());
+    EXPECT_TRUE(nowhere.loadActiveConfig().empty());
+    nowhere.setActivePreset(Uuid::random(), "k"); // must not throw
+}
+
+TEST(FileIo, AtomicWriteLeavesTheOldFileWhenItCannotFinish) {
+    test::TempDir dir;
+    const fs::path target = dir.path() / "a.json";
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    EXPECT_FALSE(writeFileAtomically(dir.path() / "missing" / "a.json", "new"));
+    // A folder in the way of the rename: the write fails and nothing half-written remains.
+    fs::create_directory(dir.path() / "dir.json");
+    fs::create_directory(dir.path() / "dir.json" / "child");
+    EXPECT_FALSE(writeFileAtomically(dir.path() / "dir.json", "new"));
+    EXPECT_EQ(readWholeFile(target), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "no temporary files";
+    EXPECT_FALSE(readWholeFile(target, 2)) << "larger than the limit";
+}
+
+} // namespace
+} // namespace vantile
