@@ -199,7 +199,7 @@ TEST(HarnessXServer, StartsWithOneAutomaticMonitorOfTheWholeScreen) {
 
 TEST(HarnessXServer, SetsExactlyTheRequestedMonitorsWithTheFirstPrimary) {
     const auto server = XServer::start(kScreenWidth * 2, kScreenHeight);
-    const std::vector<MonitorSpec> wanted = {
+    const std::vector<WantedMonitor> wanted = {
         {"RIGHT", kScreenWidth, 0, kScreenWidth, kScreenHeight},
         {"LEFT", 0, 100, kScreenWidth, kScreenHeight - 100}};
     server->setMonitors(wanted);

@@ -28,8 +28,8 @@ class SleepingClock : public Clock {
     std::vector<std::function<void()>> tasks;
 };
 
-const std::vector<MonitorSpec> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
-                                              {"RIGHT", 1920, 0, 1200, 1080}};
+const std::vector<WantedMonitor> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
+                                                {"RIGHT", 1920, 0, 1200, 1080}};
 
 std::vector<std::string> labels(const std::vector<Region>& regions) {
     std::vector<std::string> out;

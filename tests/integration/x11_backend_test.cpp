@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/harness_error.h"
+
 #include <cmath>
 #include <memory>
 
@@ -35,6 +37,9 @@ Rect frameWindowInRoot(xcb_connection_t* c, xcb_window_t window) {
     }
     test::XcbReply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    if (!geometry) {
+        throw test::HarnessError("the window to measure is gone");
+    }
     const double border = geometry->border_width;
     return {double(geometry->x), double(geometry->y), geometry->width + 2 * border,
             geometry->height + 2 * border};
@@ -44,7 +49,7 @@ class X11BackendTest : public ::testing::TestWithParam<WmKind> {
   protected:
     void SetUp() override { start(1920, 1080, {}); }
 
-    void start(int width, int height, const std::vector<test::MonitorSpec>& monitors) {
+    void start(int width, int height, const std::vector<test::WantedMonitor>& monitors) {
         backend_.reset();
         connection_.reset();
         desktop_ = test::Desktop::start(GetParam(), width, height, monitors);

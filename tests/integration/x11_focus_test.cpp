@@ -170,6 +170,7 @@ TEST_F(X11ActiveWindowTest, DocksAndEmptyFocusAreNoApplication) {
     EXPECT_FALSE(backend_->focusedApplication().has_value());
 
     const xcb_window_t gone = normal->id();
+    normal->destroy(); // waits until the server and the window manager have let it go
     normal.reset();
     setActive(gone);
     EXPECT_FALSE(backend_->focusedApplication().has_value());

@@ -25,7 +25,7 @@ namespace vantile {
 namespace {
 
 using namespace std::chrono_literals;
-using test::MonitorSpec;
+using test::WantedMonitor;
 using test::WmKind;
 
 std::unique_ptr<X11Connection> connectTo(const test::XServer& server) {
@@ -37,7 +37,7 @@ std::unique_ptr<X11Connection> connectTo(const test::XServer& server) {
 }
 
 // The primary at the bottom left, one monitor above it (partly), one to its right.
-const std::vector<MonitorSpec> kThreeMonitors = {
+const std::vector<WantedMonitor> kThreeMonitors = {
     {"MAIN", 0, 1080, 1920, 1080},
     {"ABOVE", 300, 56, 1280, 1024},
     {"SIDE", 1920, 1080, 1600, 900},

@@ -3,7 +3,7 @@
 namespace vantile::test {
 
 Desktop Desktop::start(WmKind kind, int width, int height,
-                       const std::vector<MonitorSpec>& monitors) {
+                       const std::vector<WantedMonitor>& monitors) {
     Desktop desktop;
     desktop.server = XServer::start(width, height);
     if (!monitors.empty()) {

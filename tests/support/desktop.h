@@ -19,7 +19,7 @@ struct Desktop {
     // Starts the server, sets the monitors (when any are given) and then starts the window
     // manager, so that it lays out its panels on those monitors.
     static Desktop start(WmKind kind, int width, int height,
-                         const std::vector<MonitorSpec>& monitors = {});
+                         const std::vector<WantedMonitor>& monitors = {});
 };
 
 } // namespace vantile::test

@@ -18,13 +18,13 @@ int millimetres(int pixels) {
     return std::max(1, pixels * 254 / 960);
 }
 
-std::string geometryArgument(const MonitorSpec& monitor) {
+std::string geometryArgument(const WantedMonitor& monitor) {
     return std::to_string(monitor.width) + "/" + std::to_string(millimetres(monitor.width)) + "x" +
            std::to_string(monitor.height) + "/" + std::to_string(millimetres(monitor.height)) +
            "+" + std::to_string(monitor.x) + "+" + std::to_string(monitor.y);
 }
 
-void checkRequest(const std::vector<MonitorSpec>& wanted, const std::string& outputName) {
+void checkRequest(const std::vector<WantedMonitor>& wanted, const std::string& outputName) {
     if (wanted.empty()) {
         throw HarnessError("setMonitors needs at least one monitor (clearMonitors restores the "
                            "automatic one)");
@@ -44,7 +44,7 @@ void checkRequest(const std::vector<MonitorSpec>& wanted, const std::string& out
     }
 }
 
-bool sameMonitor(const MonitorInfo& actual, const MonitorSpec& wanted) {
+bool sameMonitor(const MonitorInfo& actual, const WantedMonitor& wanted) {
     return actual.name == wanted.name && actual.x == wanted.x && actual.y == wanted.y &&
            actual.width == wanted.width && actual.height == wanted.height && !actual.automatic;
 }
@@ -79,7 +79,7 @@ std::vector<std::string> xrandrClearArguments(const std::vector<MonitorInfo>& cu
 }
 
 std::vector<std::string> xrandrMonitorArguments(const std::vector<MonitorInfo>& current,
-                                                const std::vector<MonitorSpec>& wanted,
+                                                const std::vector<WantedMonitor>& wanted,
                                                 const std::string& outputName) {
     checkRequest(wanted, outputName);
     // xrandr carries out its options in order, and cannot set a monitor whose name is taken.
@@ -93,7 +93,8 @@ std::vector<std::string> xrandrMonitorArguments(const std::vector<MonitorInfo>& 
     return arguments;
 }
 
-bool monitorsMatch(const std::vector<MonitorInfo>& actual, const std::vector<MonitorSpec>& wanted) {
+bool monitorsMatch(const std::vector<MonitorInfo>& actual,
+                   const std::vector<WantedMonitor>& wanted) {
     if (actual.size() != wanted.size()) {
         return false;
     }
@@ -118,7 +119,7 @@ std::string describe(const std::vector<MonitorInfo>& monitors) {
     return text + "]";
 }
 
-std::string describe(const std::vector<MonitorSpec>& monitors) {
+std::string describe(const std::vector<WantedMonitor>& monitors) {
     std::vector<MonitorInfo> infos;
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         const auto& m = monitors[i];

@@ -11,7 +11,7 @@
 namespace vantile::test {
 
 // A monitor a test asks for, in root pixels. The first of a list becomes the primary monitor.
-struct MonitorSpec {
+struct WantedMonitor {
     std::string name{};
     int x = 0;
     int y = 0;
@@ -37,16 +37,17 @@ std::vector<MonitorInfo> queryMonitors(xcb_connection_t* connection, xcb_window_
 // ones: the first takes the server's one output, which replaces the automatic monitor, and is
 // made primary; the others have no output. Throws HarnessError for a list xrandr cannot set.
 std::vector<std::string> xrandrMonitorArguments(const std::vector<MonitorInfo>& current,
-                                                const std::vector<MonitorSpec>& wanted,
+                                                const std::vector<WantedMonitor>& wanted,
                                                 const std::string& outputName);
 
 // The xrandr arguments that delete every monitor set before, bringing the automatic one back.
 std::vector<std::string> xrandrClearArguments(const std::vector<MonitorInfo>& current);
 
 // Whether the server reports exactly the wanted monitors, the first of them primary.
-bool monitorsMatch(const std::vector<MonitorInfo>& actual, const std::vector<MonitorSpec>& wanted);
+bool monitorsMatch(const std::vector<MonitorInfo>& actual,
+                   const std::vector<WantedMonitor>& wanted);
 
 std::string describe(const std::vector<MonitorInfo>& monitors);
-std::string describe(const std::vector<MonitorSpec>& monitors);
+std::string describe(const std::vector<WantedMonitor>& monitors);
 
 } // namespace vantile::test

@@ -149,7 +149,7 @@ void XServer::runXrandr(const std::vector<std::string>& arguments) {
     }
 }
 
-void XServer::setMonitors(const std::vector<MonitorSpec>& wanted) {
+void XServer::setMonitors(const std::vector<WantedMonitor>& wanted) {
     runXrandr(xrandrMonitorArguments(monitors(), wanted, outputName()));
     std::vector<MonitorInfo> seen;
     const bool matched = waitUntil(

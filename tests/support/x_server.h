@@ -38,7 +38,7 @@ class XServer {
 
     // Replaces the RandR monitors with exactly these (the first primary) and waits until the
     // server reports them; throws HarnessError when that fails.
-    void setMonitors(const std::vector<MonitorSpec>& monitors);
+    void setMonitors(const std::vector<WantedMonitor>& monitors);
     // Deletes the monitors set before, so that the automatic monitor of the whole screen is back.
     void clearMonitors();
     std::vector<MonitorInfo> monitors() const;

@@ -126,7 +126,10 @@ TEST_F(InstanceIpcTest, UrlsArriveWholeAndInOrder) {
 TEST_F(InstanceIpcTest, PeersOfAnotherUserAreDropped) {
     auto acquired = InstanceServer::acquire(paths, ::getuid() + 1);
     ASSERT_TRUE(acquired.server);
-    sendToInstance(paths.socket, {InstanceMessage::Kind::url, "vantile://show"}, {}, &error);
+    ASSERT_EQ(
+        sendToInstance(paths.socket, {InstanceMessage::Kind::url, "vantile://show"}, {}, &error),
+        SendResult::delivered)
+        << error;
     EXPECT_FALSE(acquired.server->acceptPeer());
 }
 

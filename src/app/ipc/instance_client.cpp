@@ -2,7 +2,9 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -50,6 +52,13 @@ bool readReply(int fd, std::chrono::milliseconds timeout, std::string* reply) {
     return true;
 }
 
+// URLs may say what the user is doing: they go only to an instance of the same user.
+bool servedByThisUser(int fd) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+}
+
 } // namespace
 
 SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
@@ -66,12 +75,19 @@ SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& 
         *error = std::string("cannot create a socket: ") + std::strerror(errno);
         return SendResult::failed;
     }
+    // An instance that has stopped reading (its backlog full) must not hang the command.
+    const timeval sendTimeout{2, 0};
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         // A missing or stale socket both mean nobody is listening.
         if (errno == ENOENT || errno == ECONNREFUSED) {
             return SendResult::noInstance;
         }
         *error = "cannot reach the running instance at " + socketPath + ": " + std::strerror(errno);
+        return SendResult::failed;
+    }
+    if (!servedByThisUser(fd.get())) {
+        *error = "the socket at " + socketPath + " belongs to another user; not sending to it";
         return SendResult::failed;
     }
     if (!writeAll(fd.get(), encodeMessage(message))) {

@@ -98,7 +98,14 @@ int runGui(int argc, char** argv) {
         AppEnvironment{screens, screenChanges, backend, clock, activateOwnWindows, {}});
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
-    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] { connection->drainEvents(); });
+    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] {
+        connection->drainEvents();
+        // The X server went away: nothing is left to do, and the socket would keep waking us.
+        if (connection->hasFailed()) {
+            xEvents.setEnabled(false);
+            QCoreApplication::exit(1);
+        }
+    });
 
     InstanceService service(std::move(acquired.server));
     service.onUrl = [&](const std::string& url) {
