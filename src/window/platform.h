@@ -29,7 +29,8 @@ class Screens {
     virtual ~Screens() = default;
     // The connected screens, primary first, read afresh on every call. May be empty.
     virtual std::vector<Screen> screens() const = 0;
-    // The screen the user is working on (under the pointer), or none.
+    // The screen the user is working on: the one under the pointer, else the primary; none
+    // without screens.
     virtual std::optional<Screen> mainScreen() const = 0;
     // The pointer position in screen space.
     virtual Point mouseLocation() const = 0;
@@ -68,6 +69,8 @@ class WindowBackend {
     // Whether this process may move other programs' windows at all.
     virtual bool isTrusted() = 0;
 
+    // The program in front. The desktop and panels may hold the focus but are nobody's window to
+    // move, so they give none.
     virtual std::optional<AppRef> focusedApplication() = 0;
     virtual std::optional<WindowRef> focusedWindow(const AppRef& app) = 0;
     virtual std::optional<WindowRef> mainWindow(const AppRef& app) = 0;
@@ -77,7 +80,8 @@ class WindowBackend {
     virtual AttributeRead<Size> size(const WindowRef& window) = 0;
     virtual void setPosition(const WindowRef& window, const Point& position) = 0;
     virtual void setSize(const WindowRef& window, const Size& size) = 0;
-    // Brings the window to the front, ready to be placed (out of any maximized state).
+    // Brings the window to the front, ready to be placed: out of any maximized or full-screen
+    // state, which would otherwise keep or undo the frame written next.
     virtual void raise(const WindowRef& window) = 0;
 
     // The id of the process that owns the window, if known.

@@ -10,6 +10,7 @@
 #include "support/rect_printing.h"
 #include "window/x11/x11_coordinates.h"
 #include "window/x11/x11_frame_extents.h"
+#include "window/x11/x11_move_resize.h"
 #include "window/x11/x11_protocol_names.h"
 #include "window/x11/x11_struts.h"
 
@@ -101,6 +102,18 @@ TEST(X11FrameExtents, ClientRectIsTheInverseInWholePixels) {
     EXPECT_EQ(client, (ClientRect{100, 200, 400, 300}));
     // Halves round away from zero, like lround.
     EXPECT_EQ(clientRectFor(Rect{10.5, -3.5, 200.4, 99.6}, {}, {}), (ClientRect{11, -4, 200, 100}));
+}
+
+TEST(X11FrameExtents, ConfigureRequestsNameTheFrameCorner) {
+    // A visible frame at (100, 50) with a 1-pixel border and a 20-pixel title: the client stands
+    // at (101, 70), and a north-west configure request must name the frame's corner.
+    const Extents frame{1, 1, 20, 5};
+    const ClientRect client = clientRectFor(Rect{100, 50, 402, 325}, frame, {});
+    EXPECT_EQ(client, (ClientRect{101, 70, 400, 300}));
+    EXPECT_EQ(configureRequestRect(client, frame), (ClientRect{100, 50, 400, 300}));
+    // Client-side shadows stay inside the client, so they do not move the frame's corner.
+    const ClientRect shadowed = clientRectFor(Rect{100, 50, 400, 300}, {}, {10, 10, 8, 12});
+    EXPECT_EQ(configureRequestRect(shadowed, {}), (ClientRect{90, 42, 420, 320}));
 }
 
 TEST(X11FrameExtents, ClientRectIsAtLeastOnePixel) {

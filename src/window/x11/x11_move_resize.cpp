@@ -1,6 +1,7 @@
 #include "window/x11/x11_move_resize.h"
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "window/x11/x11_properties.h"
@@ -44,6 +45,13 @@ void sendConfigure(X11Connection& connection, xcb_window_t window, const ClientR
 }
 
 } // namespace
+
+ClientRect configureRequestRect(const ClientRect& client, const Extents& frame) {
+    ClientRect request = client;
+    request.x -= static_cast<std::int32_t>(std::lround(frame.left));
+    request.y -= static_cast<std::int32_t>(std::lround(frame.top));
+    return request;
+}
 
 void requestClientRect(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
                        MoveResizeFields fields, bool useMoveResizeMessage) {

@@ -22,4 +22,10 @@ enum class MoveResizeFields : std::uint32_t {
 void requestClientRect(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
                        MoveResizeFields fields, bool useMoveResizeMessage);
 
+// What a plain configure request must say to put the client at `client`: window managers read
+// its position with the client's gravity, by default north-west, which places the frame's outer
+// corner there. (Clients asking for static gravity are rare enough that the correction passes
+// are left to deal with them.)
+ClientRect configureRequestRect(const ClientRect& client, const Extents& frame);
+
 } // namespace vantile

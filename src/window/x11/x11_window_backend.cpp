@@ -117,9 +117,10 @@ void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible,
     const Rect rootVisible{rootOrigin.x, rootOrigin.y, visible.width, visible.height};
     const bool moveResize =
         supported && listsValue(*supported, connection_.atom("_NET_MOVERESIZE_WINDOW"));
+    const ClientRect client = clientRectFor(rootVisible, decorations->frame, decorations->shadow);
     requestClientRect(connection_, window,
-                      clientRectFor(rootVisible, decorations->frame, decorations->shadow), fields,
-                      moveResize);
+                      moveResize ? client : configureRequestRect(client, decorations->frame),
+                      fields, moveResize);
     connection_.drainEvents();
 }
 
