@@ -2,10 +2,16 @@
 // window: every action puts the window's visible frame where it belongs.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstring>
 
 #include <cmath>
 #include <thread>
 
+#include "app/ipc/unique_fd.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/harness_error.h"
@@ -207,6 +213,28 @@ TEST_F(SnapOnOpenbox, CommandLineRefusesUnknownActionsAndTheUrlPathStaysSilent) 
     EXPECT_TRUE(forwarded.output.empty()) << forwarded.output;
     ASSERT_TRUE(vantile->ping()) << vantile->report();
     EXPECT_EQ(window->visibleFrameInRoot(), before);
+}
+
+TEST_F(SnapOnOpenbox, SilentClientsNeitherBlockOthersNorStayConnected) {
+    auto vantile = VantileProgram::start(*desktop.server);
+    std::vector<UniqueFd> silent;
+    for (int i = 0; i < 8; ++i) {
+        UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM, 0));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, vantile->socketPath().c_str(), sizeof address.sun_path - 1);
+        ASSERT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        silent.push_back(std::move(fd));
+    }
+    EXPECT_TRUE(vantile->ping()) << "others are served meanwhile";
+    // The instance hangs up on a client that sends nothing within its deadline.
+    for (auto& fd : silent) {
+        pollfd pfd{fd.get(), POLLIN, 0};
+        ASSERT_EQ(::poll(&pfd, 1, 10000), 1) << "still connected after 10 s";
+        char byte;
+        EXPECT_EQ(::recv(fd.get(), &byte, 1, 0), 0);
+    }
+    EXPECT_TRUE(vantile->running()) << vantile->report();
 }
 
 TEST(SnapWithoutWindowManager, ChangesNothingUntilOneRunsThenWorks) {

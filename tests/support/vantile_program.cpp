@@ -69,6 +69,11 @@ CommandResult VantileProgram::run(const std::vector<std::string>& args) const {
     return result;
 }
 
+std::filesystem::path VantileProgram::socketPath() const {
+    // ":N" -> "N.sock", as the program names it.
+    return home_->runtimeDir() / "vantile" / (display_.substr(display_.find(':') + 1) + ".sock");
+}
+
 bool VantileProgram::ping() const {
     const auto result = run({"--ping"});
     return result.exitCode == 0;

@@ -37,6 +37,8 @@ class VantileProgram {
     bool ping() const;
 
     bool running() const { return instance_->running(); }
+    // Where the instance listens.
+    std::filesystem::path socketPath() const;
     std::string report() const { return instance_->report(); }
     const Process& instance() const { return *instance_; }
     ProcessOptions commandOptions(const std::vector<std::string>& args) const;

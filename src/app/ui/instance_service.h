@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,11 +26,19 @@ class InstanceService : public QObject {
         UniqueFd fd;
         MessageReader reader;
         std::unique_ptr<QSocketNotifier> notifier;
+        std::unique_ptr<QTimer> deadline;
     };
+
+    // A client gets this long to send its message, and only so many may be open at once, so that
+    // a stuck or hostile client cannot pile up descriptors.
+    static constexpr int messageDeadlineMs = 5000;
+    static constexpr std::size_t maxOpenConnections = 32;
 
     void acceptPending();
     void readFrom(int fd);
     void dispatch(Connection& connection);
+    void close(int fd);
+    void pauseAccepting();
 
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
