@@ -100,6 +100,45 @@ class ScreenChanges {
     virtual void setHandler(std::function<void()> handler) = 0;
 };
 
+// A key press: the key's code (by position on a US keyboard, as the shortcut tables name keys)
+// and the modifier flags held with it.
+struct KeyEvent {
+    std::uint16_t keyCode = 0;
+    std::uint64_t modifierFlags = 0;
+};
+
+namespace modifier {
+inline constexpr std::uint64_t capsLock = 0x10000;
+inline constexpr std::uint64_t shift = 0x20000;
+inline constexpr std::uint64_t control = 0x40000;
+inline constexpr std::uint64_t option = 0x80000;
+inline constexpr std::uint64_t command = 0x100000;
+inline constexpr std::uint64_t numericPad = 0x200000;
+inline constexpr std::uint64_t help = 0x400000;
+inline constexpr std::uint64_t function = 0x800000;
+} // namespace modifier
+
+enum class MouseEventKind { leftMouseDragged, leftMouseUp };
+
+using MonitorToken = std::uint64_t;
+
+// Watching input. Handlers run on the main thread. A removed monitor never calls its handler
+// again, even for events already queued.
+class EventMonitors {
+  public:
+    virtual ~EventMonitors() = default;
+    // Key presses that go to other programs' windows; they cannot be swallowed.
+    virtual std::optional<MonitorToken>
+    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) = 0;
+    // Key presses that go to this program's own windows; a handler returning true swallows one.
+    virtual std::optional<MonitorToken>
+    addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
+    // Left-button drags and releases anywhere; the pointer position comes from Screens.
+    virtual std::optional<MonitorToken> addGlobalMouseMonitor(MouseEventKind kind,
+                                                              std::function<void()> handler) = 0;
+    virtual void removeMonitor(MonitorToken token) = 0;
+};
+
 class Clock {
   public:
     virtual ~Clock() = default;
