@@ -206,6 +206,57 @@ void FakeDesktop::setEnhancedUserInterface(const AppRef& ref, bool enabled) {
     }
 }
 
+std::optional<MonitorToken> FakeDesktop::install(Monitor monitor) {
+    if (refuseMonitors) {
+        return std::nullopt;
+    }
+    const MonitorToken token = nextToken_++;
+    monitors_.emplace(token, std::move(monitor));
+    return token;
+}
+
+std::optional<MonitorToken>
+FakeDesktop::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
+    return install(Monitor{std::move(handler), {}, std::nullopt, {}});
+}
+
+std::optional<MonitorToken>
+FakeDesktop::addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) {
+    return install(Monitor{{}, std::move(handler), std::nullopt, {}});
+}
+
+std::optional<MonitorToken> FakeDesktop::addGlobalMouseMonitor(MouseEventKind kind,
+                                                               std::function<void()> handler) {
+    return install(Monitor{{}, {}, kind, std::move(handler)});
+}
+
+void FakeDesktop::removeMonitor(MonitorToken token) {
+    monitors_.erase(token);
+}
+
+bool FakeDesktop::pressKey(const KeyEvent& event, bool toOwnWindow) {
+    const auto installed = monitors_; // handlers may remove monitors
+    bool swallowed = false;
+    for (const auto& [token, monitor] : installed) {
+        if (!toOwnWindow && monitor.globalKey) {
+            monitor.globalKey(event);
+        }
+        if (toOwnWindow && monitor.localKey && !swallowed) {
+            swallowed = monitor.localKey(event);
+        }
+    }
+    return swallowed;
+}
+
+void FakeDesktop::mouse(MouseEventKind kind) {
+    const auto installed = monitors_;
+    for (const auto& [token, monitor] : installed) {
+        if (monitor.mouseKind == kind && monitor.mouse) {
+            monitor.mouse();
+        }
+    }
+}
+
 void FakeDesktop::sleepMicroseconds(std::uint32_t micros) {
     log.push_back("sleep " + std::to_string(micros));
 }

@@ -31,7 +31,11 @@ struct FakeApp {
     std::optional<bool> enhancedUserInterface;
 };
 
-class FakeDesktop : public Screens, public ScreenChanges, public WindowBackend, public Clock {
+class FakeDesktop : public Screens,
+                    public ScreenChanges,
+                    public WindowBackend,
+                    public EventMonitors,
+                    public Clock {
   public:
     // Screens are given in screen space (bottom-left origin, y up), primary first.
     std::vector<Screen> screenList;
@@ -57,6 +61,12 @@ class FakeDesktop : public Screens, public ScreenChanges, public WindowBackend, 
         }
     }
     std::function<void()> screenChangeHandler;
+
+    // Input, as the monitors would see it. A key to one of this program's own windows goes to
+    // the local monitors (true when one swallowed it), any other key to the global ones.
+    bool pressKey(const KeyEvent& event, bool toOwnWindow = false);
+    void mouse(MouseEventKind kind);
+    std::size_t installedMonitors() const { return monitors_.size(); }
 
     // Runs the delayed tasks that are due after moving the clock forward.
     void advance(double seconds);
@@ -91,6 +101,16 @@ class FakeDesktop : public Screens, public ScreenChanges, public WindowBackend, 
     std::optional<bool> enhancedUserInterface(const AppRef& app) override;
     void setEnhancedUserInterface(const AppRef& app, bool enabled) override;
 
+    // EventMonitors
+    std::optional<MonitorToken>
+    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override;
+    std::optional<MonitorToken>
+    addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) override;
+    std::optional<MonitorToken> addGlobalMouseMonitor(MouseEventKind kind,
+                                                      std::function<void()> handler) override;
+    void removeMonitor(MonitorToken token) override;
+    bool refuseMonitors = false;
+
     // Clock
     void sleepMicroseconds(std::uint32_t micros) override;
     void runAfter(double seconds, std::function<void()> task) override;
@@ -99,6 +119,15 @@ class FakeDesktop : public Screens, public ScreenChanges, public WindowBackend, 
     FakeWindow* live(const WindowRef& window);
     FakeApp* app(const AppRef& ref);
 
+    struct Monitor {
+        std::function<void(const KeyEvent&)> globalKey;
+        std::function<bool(const KeyEvent&)> localKey;
+        std::optional<MouseEventKind> mouseKind;
+        std::function<void()> mouse;
+    };
+    std::optional<MonitorToken> install(Monitor monitor);
+    std::map<MonitorToken, Monitor> monitors_;
+    MonitorToken nextToken_ = 1;
     double now_ = 0;
     std::multimap<double, std::function<void()>> tasks_;
     std::uint64_t nextWindowId_ = 1;

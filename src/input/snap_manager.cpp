@@ -1,0 +1,72 @@
+#include "input/snap_manager.h"
+
+namespace vantile {
+
+SnapManager::SnapManager(WindowManager& windowManager, RegionManager& regionManager,
+                         EventMonitors& monitors, const Screens& screens, SnapPreview& preview)
+    : windowManager_(windowManager), regionManager_(regionManager), monitors_(monitors),
+      screens_(screens), preview_(preview), self_(std::make_shared<SnapManager*>(this)) {}
+
+SnapManager::~SnapManager() {
+    stop();
+}
+
+void SnapManager::start() {
+    std::weak_ptr<SnapManager*> weak = self_;
+    dragMonitor_ = monitors_.addGlobalMouseMonitor(MouseEventKind::leftMouseDragged, [weak] {
+        if (const auto self = weak.lock()) {
+            (*self)->handleDrag();
+        }
+    });
+    upMonitor_ = monitors_.addGlobalMouseMonitor(MouseEventKind::leftMouseUp, [weak] {
+        if (const auto self = weak.lock()) {
+            (*self)->handleMouseUp();
+        }
+    });
+}
+
+void SnapManager::stop() {
+    for (auto* token : {&dragMonitor_, &upMonitor_}) {
+        if (*token) {
+            monitors_.removeMonitor(**token);
+            token->reset();
+        }
+    }
+    preview_.hide();
+}
+
+const std::vector<Screen>& SnapManager::gestureScreens() {
+    if (!gestureScreens_) {
+        gestureScreens_ = screens_.screens();
+    }
+    return *gestureScreens_;
+}
+
+void SnapManager::handleDrag() {
+    const auto zone = zoneAt(screens_.mouseLocation(), gestureScreens());
+    if (zone) {
+        if (!(currentZone_ && currentZone_->sameZone(*zone))) {
+            currentZone_ = zone;
+            preview_.show(zone->rect);
+        }
+        isDragging_ = true;
+        return;
+    }
+    if (currentZone_) {
+        currentZone_.reset();
+        preview_.hide();
+    }
+}
+
+void SnapManager::handleMouseUp() {
+    gestureScreens_.reset();
+    if (isDragging_ && currentZone_) {
+        const WindowAction action = currentZone_->action;
+        preview_.hide();
+        windowManager_.perform(action);
+    }
+    isDragging_ = false;
+    currentZone_.reset();
+}
+
+} // namespace vantile
