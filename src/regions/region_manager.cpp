@@ -45,9 +45,11 @@ RegionManager::~RegionManager() {
 }
 
 RegionManager& RegionManager::shared(const Screens& screens, ScreenChanges& changes) {
-    static RegionManager instance(screens, changes,
-                                  RegionPersistence(RegionPersistence::defaultBaseDirectory()));
-    return instance;
+    // Never destroyed: it lives as long as the process, and a destructor run at exit would meet
+    // a desktop connection that is already gone.
+    static RegionManager* const instance = new RegionManager(
+        screens, changes, RegionPersistence(RegionPersistence::defaultBaseDirectory()));
+    return *instance;
 }
 
 std::string RegionManager::screenKey(const Screen& screen) {

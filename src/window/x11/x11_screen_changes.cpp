@@ -2,10 +2,8 @@
 
 #include <xcb/randr.h>
 
-#include <algorithm>
 #include <array>
 #include <optional>
-#include <string_view>
 #include <utility>
 
 #include "window/x11/x11_properties.h"
@@ -250,7 +248,7 @@ void X11ScreenChanges::onDrained() {
 }
 
 // Brings the watched windows in line with the listed clients and the mapped root children.
-// True when a window that carries a strut came or went.
+// True when a window that carries a strut arrived.
 bool X11ScreenChanges::updateWatchedWindows() {
     if (std::exchange(clientListChanged_, false)) {
         const std::vector<xcb_window_t> listed = readClientList();
@@ -263,12 +261,8 @@ bool X11ScreenChanges::updateWatchedWindows() {
     const auto belongs = [&](xcb_window_t window) {
         return listedClients_.contains(window) || mappedRootChildren_.contains(window);
     };
-    bool strutsCameOrWent = false;
-    std::erase_if(watched_, [&](const auto& entry) {
-        const bool leaves = !belongs(entry.first);
-        strutsCameOrWent = strutsCameOrWent || (leaves && entry.second != kNoStrut);
-        return leaves;
-    });
+    // One that carries a strut and leaves has unmapped itself, which was a change already.
+    std::erase_if(watched_, [&](const auto& entry) { return !belongs(entry.first); });
     std::set<xcb_window_t> arriving;
     for (const std::set<xcb_window_t>* group : {&listedClients_, &mappedRootChildren_}) {
         for (xcb_window_t window : *group) {
@@ -277,12 +271,13 @@ bool X11ScreenChanges::updateWatchedWindows() {
             }
         }
     }
+    bool strutArrived = false;
     for (const auto& [window, bits] :
          watch(std::vector<xcb_window_t>(arriving.begin(), arriving.end()))) {
         watched_[window] = bits;
-        strutsCameOrWent = strutsCameOrWent || bits != kNoStrut;
+        strutArrived = strutArrived || bits != kNoStrut;
     }
-    return strutsCameOrWent;
+    return strutArrived;
 }
 
 std::vector<xcb_window_t> X11ScreenChanges::readClientList() {

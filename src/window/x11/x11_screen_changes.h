@@ -6,8 +6,9 @@
 // the only sign Xvfb gives when a monitor is set or deleted. Panels: _NET_WORKAREA on the root,
 // and the strut properties of the windows that may carry them: the window manager's clients
 // (_NET_CLIENT_LIST) and the mapped children of the root (panels that no window manager lists).
-// A window counts only when it carries a strut, so that ordinary windows coming and going, and
-// their other properties, report nothing.
+// Such a window counts only while it carries a strut (when it arrives, maps, unmaps or changes
+// the strut), so that ordinary windows coming, going and moving, and their other properties,
+// report nothing.
 
 #include <xcb/xcb.h>
 
