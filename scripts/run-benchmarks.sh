@@ -4,3 +4,5 @@ set -euo pipefail
 build=${1:-build}
 cmake --build "$build" --target vantile_launch_bench
 "$build/bench/vantile_launch_bench"
+cmake --build "$build" --target vantile_regions_bench
+"$build/bench/vantile_regions_bench"

@@ -47,7 +47,7 @@ class ShortcutManager {
     bool handleOption(std::uint16_t keyCode);
 
     WindowManager& windowManager_;
-    RegionManager& regionManager_;
+    [[maybe_unused]] RegionManager& regionManager_; // held for the life of the manager
     EventMonitors& monitors_;
     std::weak_ptr<RegionEditorOpener> editorOpener_;
     std::optional<MonitorToken> globalMonitor_;

@@ -43,7 +43,7 @@ class SnapManager {
     const std::vector<Screen>& gestureScreens();
 
     WindowManager& windowManager_;
-    RegionManager& regionManager_;
+    [[maybe_unused]] RegionManager& regionManager_; // held for the life of the manager
     EventMonitors& monitors_;
     const Screens& screens_;
     SnapPreview& preview_;
