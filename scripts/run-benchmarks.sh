@@ -6,3 +6,5 @@ cmake --build "$build" --target vantile_launch_bench
 "$build/bench/vantile_launch_bench"
 cmake --build "$build" --target vantile_regions_bench
 "$build/bench/vantile_regions_bench"
+cmake --build "$build" --target vantile_input_bench
+"$build/bench/vantile_input_bench"

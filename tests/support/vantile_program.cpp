@@ -36,10 +36,14 @@ ProcessOptions VantileProgram::commandOptions(const std::vector<std::string>& ar
     return options;
 }
 
-std::unique_ptr<VantileProgram> VantileProgram::start(XServer& server,
-                                                      std::vector<std::string> extraArgs) {
+std::unique_ptr<VantileProgram>
+VantileProgram::start(XServer& server, std::vector<std::string> extraArgs,
+                      const std::function<void(const ProgramHome&)>& prepare) {
     std::unique_ptr<VantileProgram> program(
         new VantileProgram(server.display(), std::make_unique<ProgramHome>()));
+    if (prepare) {
+        prepare(*program->home_);
+    }
     std::vector<std::string> args{"--strict-x-errors"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     auto options = program->commandOptions(args);

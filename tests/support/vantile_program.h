@@ -3,6 +3,7 @@
 // The real vantile binaries, run against a test's X server with a private home: the long-running
 // instance, and the `vantile` command that talks to it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,8 +25,9 @@ class VantileProgram {
   public:
     // Starts `vantile --strict-x-errors` (which becomes the instance) and waits until it answers
     // a ping; throws HarnessError, saying whether it crashed or hung, when it does not.
-    static std::unique_ptr<VantileProgram> start(XServer& server,
-                                                 std::vector<std::string> extraArgs = {});
+    static std::unique_ptr<VantileProgram>
+    start(XServer& server, std::vector<std::string> extraArgs = {},
+          const std::function<void(const ProgramHome&)>& prepare = {});
     ~VantileProgram();
 
     // Runs `vantile ARGS...` to its end (with a deadline) in the instance's environment.

@@ -12,9 +12,9 @@ class AppDelegateTest : public ::testing::Test {
     AppDelegateTest() { desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875}); }
 
     std::unique_ptr<AppDelegate> launch() {
-        auto app = std::make_unique<AppDelegate>(
-            AppEnvironment{desktop, desktop, desktop, desktop, [this] { ++activations; },
-                           [this]() -> RegionManager& { return regions; }});
+        auto app = std::make_unique<AppDelegate>(AppEnvironment{
+            desktop, desktop, desktop, desktop, preview, desktop, [this] { ++activations; },
+            [this]() -> RegionManager& { return regions; }});
         app->applicationDidFinishLaunching();
         return app;
     }
@@ -23,6 +23,10 @@ class AppDelegateTest : public ::testing::Test {
     test::TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     int activations = 0;
+    struct : SnapPreview {
+        void show(const Rect&) override {}
+        void hide() override {}
+    } preview;
 };
 
 TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
@@ -32,6 +36,8 @@ TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
     EXPECT_EQ(desktop.pendingTasks(), 0u) << "no permission poll once trusted";
     app->handleURL("vantile://snap?action=leftHalf");
     EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 875}));
+    desktop.pressKey({124, ShortcutManager::controlOption});
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875})) << "shortcuts work at once";
 }
 
 TEST_F(AppDelegateTest, UntrustedWaitsAndSnapDoesNothingButShowActivates) {
@@ -39,6 +45,7 @@ TEST_F(AppDelegateTest, UntrustedWaitsAndSnapDoesNothingButShowActivates) {
     desktop.trusted = false;
     auto app = launch();
     EXPECT_EQ(app->windowManager(), nullptr);
+    EXPECT_EQ(desktop.installedMonitors(), 0u) << "no shortcuts before the permission";
     EXPECT_TRUE(app->waitingForPermission());
     app->handleURL("vantile://snap?action=leftHalf");
     EXPECT_EQ(desktop.windows[window].frame, (Rect{100, 100, 400, 300}));
@@ -60,6 +67,9 @@ TEST_F(AppDelegateTest, PermissionGrantedLaterSetsUpExactlyOnceWithinOnePoll) {
     desktop.advance(0.3);
     WindowManager* manager = app->windowManager();
     ASSERT_NE(manager, nullptr);
+    EXPECT_TRUE(app->shortcutManager()->monitoring());
+    EXPECT_TRUE(app->snapManager()->monitoring());
+    EXPECT_EQ(desktop.installedMonitors(), 4u) << "two key and two mouse monitors, once";
     EXPECT_FALSE(app->waitingForPermission());
     EXPECT_EQ(desktop.pendingTasks(), 0u) << "polling stops once trusted";
     desktop.advance(1.0);

@@ -64,6 +64,12 @@ void AppDelegate::setupManagers() {
                                         : &RegionManager::shared(env_.screens, env_.screenChanges);
     windowManager_ = std::make_unique<WindowManager>(std::move(accessibility),
                                                      std::move(screenDetection), *regionManager_);
+    shortcutManager_ =
+        std::make_unique<ShortcutManager>(*windowManager_, *regionManager_, env_.monitors);
+    snapManager_ = std::make_unique<SnapManager>(*windowManager_, *regionManager_, env_.monitors,
+                                                 env_.screens, env_.snapPreview);
+    shortcutManager_->start();
+    snapManager_->start();
 }
 
 } // namespace vantile

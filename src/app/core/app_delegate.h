@@ -4,6 +4,8 @@
 #include <memory>
 #include <string_view>
 
+#include "input/shortcut_manager.h"
+#include "input/snap_manager.h"
 #include "window/platform.h"
 #include "window/window_manager.h"
 
@@ -14,6 +16,8 @@ struct AppEnvironment {
     Screens& screens;
     ScreenChanges& screenChanges;
     WindowBackend& backend;
+    EventMonitors& monitors;
+    SnapPreview& snapPreview;
     Clock& clock;
     // Brings this program and its own windows to the front.
     std::function<void()> activate;
@@ -34,6 +38,8 @@ class AppDelegate {
 
     WindowManager* windowManager() const { return windowManager_.get(); }
     RegionManager* regionManager() const { return regionManager_; }
+    ShortcutManager* shortcutManager() const { return shortcutManager_.get(); }
+    SnapManager* snapManager() const { return snapManager_.get(); }
     bool waitingForPermission() const { return waitingForPermission_; }
 
     static constexpr double permissionPollInterval = 0.3;
@@ -46,6 +52,8 @@ class AppDelegate {
     AppEnvironment env_;
     RegionManager* regionManager_ = nullptr;
     std::unique_ptr<WindowManager> windowManager_;
+    std::unique_ptr<ShortcutManager> shortcutManager_;
+    std::unique_ptr<SnapManager> snapManager_;
     bool waitingForPermission_ = false;
     // Timer callbacks hold this weakly so that they do nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;

@@ -12,10 +12,14 @@
 #include "app/ipc/command_line.h"
 #include "app/ipc/instance_client.h"
 #include "app/ipc/instance_server.h"
+#include "app/ui/desktop_event_monitors.h"
 #include "app/ui/instance_service.h"
 #include "app/ui/qt_clock.h"
+#include "app/ui/queued_screen_changes.h"
 #include "app/ui/quit_on_signal.h"
+#include "app/ui/snap_preview_window.h"
 #include "window/x11/x11_connection.h"
+#include "window/x11/x11_input_global.h"
 #include "window/x11/x11_screen_changes.h"
 #include "window/x11/x11_screens.h"
 #include "window/x11/x11_window_backend.h"
@@ -93,9 +97,13 @@ int runGui(int argc, char** argv) {
     X11Screens screens(*connection);
     X11WindowBackend backend(*connection);
     QtClock clock;
-    X11ScreenChanges screenChanges(*connection);
-    AppDelegate delegate(
-        AppEnvironment{screens, screenChanges, backend, clock, activateOwnWindows, {}});
+    X11ScreenChanges x11ScreenChanges(*connection);
+    QueuedScreenChanges screenChanges(x11ScreenChanges);
+    X11GlobalInput globalInput(*connection);
+    DesktopEventMonitors monitors(globalInput);
+    SnapPreviewWindow preview(x11ScreenSpaceToRoot(*connection), x11CompositorRunning(*connection));
+    AppDelegate delegate(AppEnvironment{
+        screens, screenChanges, backend, monitors, preview, clock, activateOwnWindows, {}});
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(&xEvents, &QSocketNotifier::activated, [&] {

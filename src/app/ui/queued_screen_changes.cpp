@@ -14,7 +14,9 @@ QueuedScreenChanges::QueuedScreenChanges(ScreenChanges& source) : source_(source
     });
 }
 
-QueuedScreenChanges::~QueuedScreenChanges() { source_.setHandler(nullptr); }
+QueuedScreenChanges::~QueuedScreenChanges() {
+    source_.setHandler(nullptr);
+}
 
 void QueuedScreenChanges::setHandler(std::function<void()> handler) {
     handler_ = std::move(handler);

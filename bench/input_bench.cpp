@@ -1,0 +1,176 @@
+// From an injected Ctrl+Alt+Left to the focused window standing at the left half: vantile's own
+// shortcut against a classic hotkey daemon (xbindkeys) running wmctrl for the same move, in the
+// same run. Then the instance's CPU use while the left button is held and the pointer moves at
+// 1,000 events per second within one zone, and at rest.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/input_injection.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+
+using namespace vantile;
+using namespace vantile::test;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int runs = 30;
+const Rect target{0, 0, 960, 1080};
+const Rect elsewhere{700, 250, 520, 400};
+
+bool at(ClientWindow& window, const Rect& frame) {
+    const Rect r = window.visibleFrameInRoot();
+    return std::abs(r.x - frame.x) < 1 && std::abs(r.y - frame.y) < 1 &&
+           std::abs(r.width - frame.width) < 1 && std::abs(r.height - frame.height) < 1;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty()      ? -1
+           : v.size() % 2 ? v[v.size() / 2]
+                          : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+ProcessOptions wmctrl(const std::string& display, const Rect& frame, const FrameExtents& e) {
+    std::ostringstream geometry;
+    geometry << "0," << frame.x << "," << frame.y << "," << frame.width - e.left - e.right << ","
+             << frame.height - e.top - e.bottom;
+    ProcessOptions options;
+    options.argv = {"wmctrl", "-r", ":ACTIVE:", "-e", geometry.str()};
+    options.environment["DISPLAY"] = display;
+    return options;
+}
+
+// Milliseconds from the key press to the window at the target; negative when it never got there.
+double timeShortcut(ClientWindow& window, InputInjector& input) {
+    const auto control = input.keycodeOf(0xffe3), alt = input.keycodeOf(0xffe9);
+    const auto left = input.keycodeOf(0xff51);
+    const auto start = Clock::now();
+    input.chord({control, alt, left});
+    input.sync();
+    bool arrived = false;
+    while (!(arrived = at(window, target)) && Clock::now() - start < 3s) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return arrived ? std::chrono::duration<double, std::milli>(Clock::now() - start).count() : -1;
+}
+
+bool reset(ClientWindow& window, const std::string& display, const FrameExtents& extents) {
+    Process move(wmctrl(display, elsewhere, extents));
+    move.waitExit(5000ms);
+    return waitUntil([&] { return at(window, elsewhere); }, 3000ms, 1ms);
+}
+
+double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15) {
+            ticks += std::stod(field);
+        }
+    }
+    return ticks / double(::sysconf(_SC_CLK_TCK));
+}
+
+std::vector<double> measure(ClientWindow& window, InputInjector& input, const std::string& display,
+                            const FrameExtents& extents, const std::function<void()>& settle) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (!reset(window, display, extents)) {
+            continue;
+        }
+        settle();
+        if (const double t = timeShortcut(window, input); t >= 0) {
+            times.push_back(t);
+        }
+    }
+    return times;
+}
+
+} // namespace
+
+int main() {
+    auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
+    ClientWindowOptions options;
+    options.x = int(elsewhere.x);
+    options.y = int(elsewhere.y);
+    auto window = ClientWindow::create(*desktop.server, options);
+    window->map();
+    window->activate();
+    const FrameExtents extents = window->frameExtents();
+    const std::string display = desktop.server->display();
+    InputInjector input(*desktop.server);
+
+    auto vantile = VantileProgram::start(*desktop.server);
+    const auto ours = measure(*window, input, display, extents, [&] { vantile->ping(); });
+
+    // Drag within the left-edge zone: 1,000 motion events a second for five seconds.
+    input.moveTo(2, 300);
+    input.pressButton(1);
+    input.sync();
+    vantile->ping();
+    const pid_t pid = vantile->instance().pid();
+    const double dragStart = cpuSeconds(pid);
+    const auto dragBegin = Clock::now();
+    for (int i = 0; i < 5000; ++i) {
+        input.moveTo(2, 300 + i % 400);
+        if (i % 10 == 9) {
+            input.sync();
+            std::this_thread::sleep_until(dragBegin + std::chrono::milliseconds(i + 1));
+        }
+    }
+    input.sync();
+    vantile->ping();
+    const double dragWall = std::chrono::duration<double>(Clock::now() - dragBegin).count();
+    const double dragCpu = cpuSeconds(pid) - dragStart;
+    input.releaseButton(1);
+    input.sync();
+    vantile->ping();
+    reset(*window, display, extents);
+
+    const double restStart = cpuSeconds(pid);
+    std::this_thread::sleep_for(5s);
+    const double restCpu = cpuSeconds(pid) - restStart;
+    vantile.reset();
+
+    // The classic way: a hotkey daemon grabbing the key and starting wmctrl.
+    TempDir home("vantile-xbindkeys");
+    std::ofstream(home.path() / "xbindkeysrc")
+        << "\"wmctrl -r :ACTIVE: -e 0,0,0," << target.width - extents.left - extents.right << ","
+        << target.height - extents.top - extents.bottom << "\"\n  Control+Alt + Left\n";
+    ProcessOptions daemon;
+    daemon.argv = {"xbindkeys", "-n", "-f", (home.path() / "xbindkeysrc").string()};
+    daemon.environment["DISPLAY"] = display;
+    daemon.environment["HOME"] = home.path().string();
+    Process xbindkeys(daemon);
+    // Ready once its grab makes the shortcut work.
+    waitUntil([&] { return reset(*window, display, extents) && timeShortcut(*window, input) >= 0; },
+              10000ms, 100ms);
+    const auto theirs = measure(*window, input, display, extents, [] {});
+
+    const double m = median(ours), x = median(theirs);
+    std::printf("injected Ctrl+Alt+Left to the window at the left half, median:\n");
+    std::printf("  vantile                 : %7.2f ms over %zu runs (target <= 3 ms)\n", m,
+                ours.size());
+    std::printf("  xbindkeys + wmctrl      : %7.2f ms over %zu runs\n", x, theirs.size());
+    std::printf("  ratio vantile/xbindkeys : %7.2f (target <= 0.20)\n", m / x);
+    std::printf("left button held, 1,000 motion events/s within one zone for %.1f s:\n", dragWall);
+    std::printf("  instance CPU            : %6.2f %% of one core (target < 2 %%)\n",
+                100 * dragCpu / dragWall);
+    std::printf("at rest for 5 s:\n");
+    std::printf("  instance CPU            : %.3f s\n", restCpu);
+    return ours.empty() || theirs.empty() ? 1 : 0;
+}

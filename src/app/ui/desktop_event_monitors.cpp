@@ -1,0 +1,71 @@
+#include "app/ui/desktop_event_monitors.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWindow>
+
+#include "window/x11/x11_input_keys.h"
+
+namespace vantile {
+
+DesktopEventMonitors::DesktopEventMonitors(X11GlobalInput& global) : global_(global) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+DesktopEventMonitors::~DesktopEventMonitors() {
+    if (QCoreApplication::instance()) {
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+}
+
+std::optional<MonitorToken>
+DesktopEventMonitors::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
+    // The X server reports every key press, also those to our own windows, which belong to the
+    // local monitors.
+    return global_.addGlobalKeyDownMonitor([handler = std::move(handler)](const KeyEvent& event) {
+        if (!QGuiApplication::focusWindow()) {
+            handler(event);
+        }
+    });
+}
+
+std::optional<MonitorToken>
+DesktopEventMonitors::addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) {
+    const MonitorToken token = nextLocal_++;
+    local_.emplace(token, std::move(handler));
+    return token;
+}
+
+std::optional<MonitorToken>
+DesktopEventMonitors::addGlobalMouseMonitor(MouseEventKind kind, std::function<void()> handler) {
+    return global_.addGlobalMouseMonitor(kind, std::move(handler));
+}
+
+void DesktopEventMonitors::removeMonitor(MonitorToken token) {
+    if (token >= localTokenBase) {
+        local_.erase(token);
+    } else {
+        global_.removeMonitor(token);
+    }
+}
+
+bool DesktopEventMonitors::eventFilter(QObject* watched, QEvent* event) {
+    // A key press reaches its window first and may then travel through widgets; judging it at
+    // the window sees each press once.
+    if (event->type() != QEvent::KeyPress || !watched->isWindowType()) {
+        return false;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const KeyEvent translated =
+        keyEventFor(key->nativeScanCode(), static_cast<std::uint16_t>(key->nativeModifiers()));
+    const auto handlers = local_; // a handler may remove monitors
+    for (const auto& [token, handler] : handlers) {
+        if (local_.contains(token) && handler(translated)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace vantile

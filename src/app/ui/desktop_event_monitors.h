@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <map>
+
+#include "window/platform.h"
+#include "window/x11/x11_input_global.h"
+
+namespace vantile {
+
+// The input monitors of the running program: key presses and drags anywhere on the desktop come
+// from the X server; key presses to the program's own windows come from Qt, where they can still
+// be swallowed before a widget sees them.
+class DesktopEventMonitors : public QObject, public EventMonitors {
+  public:
+    explicit DesktopEventMonitors(X11GlobalInput& global);
+    ~DesktopEventMonitors() override;
+
+    std::optional<MonitorToken>
+    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override;
+    std::optional<MonitorToken>
+    addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) override;
+    std::optional<MonitorToken> addGlobalMouseMonitor(MouseEventKind kind,
+                                                      std::function<void()> handler) override;
+    void removeMonitor(MonitorToken token) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Local tokens live in their own range so that they never meet the X side's.
+    static constexpr MonitorToken localTokenBase = MonitorToken{1} << 62;
+
+    X11GlobalInput& global_;
+    std::map<MonitorToken, std::function<bool(const KeyEvent&)>> local_;
+    MonitorToken nextLocal_ = localTokenBase;
+};
+
+} // namespace vantile

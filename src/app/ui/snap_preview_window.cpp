@@ -1,0 +1,150 @@
+#include "app/ui/snap_preview_window.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+#include <QWidget>
+
+#include <string>
+
+#include "app/ui/snap_preview_model.h"
+#include "window/x11/x11_connection.h"
+#include "window/x11/x11_monitors.h"
+#include "window/x11/x11_reply.h"
+
+namespace vantile {
+
+class SnapPreviewWidget : public QWidget {
+  public:
+    // Whether the window has an alpha channel is settled when X creates it, so a widget is made
+    // for one mode and replaced when the mode changes.
+    explicit SnapPreviewWidget(bool translucent)
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput |
+                               Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+          translucent_(translucent) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TranslucentBackground, translucent);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    bool translucent() const { return translucent_; }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const SnapPreviewPaint paint = currentPaint();
+        QPainter painter(this);
+        if (!paint.shape.isEmpty()) {
+            // The shape cuts the outline; antialiasing would only darken its curved edges.
+            painter.fillRect(rect(), paint.border);
+            return;
+        }
+        painter.setRenderHint(QPainter::Antialiasing);
+        // Replacing instead of blending: each pixel gets the alpha of the part it belongs to,
+        // and the antialiased seam between border and background mixes the two, not adds them.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), Qt::transparent);
+        fillRounded(painter, paint.outer, paint.outerRadius, paint.border);
+        fillRounded(painter, paint.inner, paint.innerRadius, paint.fill);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (!translucent_) {
+            setMask(currentPaint().shape);
+        }
+    }
+
+  private:
+    SnapPreviewPaint currentPaint() const {
+        // The preview is never the active window, but it shows the accent colour, not the dimmer
+        // one some styles use for inactive selections.
+        return snapPreviewPaint(size(), palette().color(QPalette::Active, QPalette::Highlight),
+                                translucent_);
+    }
+
+    static void fillRounded(QPainter& painter, const QRectF& rect, qreal radius,
+                            const QColor& color) {
+        if (rect.isEmpty()) {
+            return;
+        }
+        QPainterPath path;
+        path.addRoundedRect(rect, radius, radius);
+        painter.fillPath(path, color);
+    }
+
+    bool translucent_;
+};
+
+SnapPreviewWindow::SnapPreviewWindow(ToRoot toRoot, CompositingCheck compositing)
+    : toRoot_(std::move(toRoot)), compositing_(std::move(compositing)) {}
+
+SnapPreviewWindow::~SnapPreviewWindow() = default;
+
+QWidget* SnapPreviewWindow::widget() const {
+    return widget_.get();
+}
+
+void SnapPreviewWindow::show(const Rect& screenRect) {
+    const QRect target = toRoot_(screenRect);
+    if (target.isEmpty()) {
+        hide();
+        return;
+    }
+    const bool translucent = compositing_();
+    if (!widget_ || widget_->translucent() != translucent) {
+        widget_ = std::make_unique<SnapPreviewWidget>(translucent);
+    }
+    // Showing the same rect again leaves the window as it is: hiding it first would flicker.
+    if (widget_->isVisible() && widget_->geometry() == target) {
+        widget_->raise();
+        return;
+    }
+    widget_->setGeometry(target);
+    widget_->update();
+    widget_->show();
+    // Windows opened since the last show may cover it.
+    widget_->raise();
+}
+
+void SnapPreviewWindow::hide() {
+    if (widget_) {
+        widget_->hide();
+    }
+}
+
+SnapPreviewWindow::ToRoot x11ScreenSpaceToRoot(X11Connection& connection) {
+    return [&connection](const Rect& screenRect) {
+        return screenSpaceToRootPixels(screenRect,
+                                       MonitorLayoutRequest(connection).get().primary());
+    };
+}
+
+namespace {
+
+// The number of the connection's screen, which names its compositing selection.
+int screenNumber(X11Connection& connection) {
+    int number = 0;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection.raw())); it.rem > 0;
+         xcb_screen_next(&it), ++number) {
+        if (it.data->root == connection.root()) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+SnapPreviewWindow::CompositingCheck x11CompositorRunning(X11Connection& connection) {
+    const xcb_atom_t selection =
+        connection.atom("_NET_WM_CM_S" + std::to_string(screenNumber(connection)));
+    return [&connection, selection] {
+        auto owner = takeReply(connection, &xcb_get_selection_owner_reply,
+                               xcb_get_selection_owner(connection.raw(), selection));
+        return owner && owner->owner != XCB_WINDOW_NONE;
+    };
+}
+
+} // namespace vantile

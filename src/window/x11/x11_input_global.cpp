@@ -1,0 +1,120 @@
+#include "window/x11/x11_input_global.h"
+
+#include <utility>
+
+#include "window/x11/x11_input_keys.h"
+
+namespace vantile {
+
+X11GlobalInput::X11GlobalInput(X11Connection& connection)
+    : connection_(connection), raw_(connection), modifiers_(connection), button_(connection) {
+    subscription_ = connection_.addEventHandler(
+        [this](const xcb_generic_event_t& event) { onEvent(event); }, [this] { reportDrag(); });
+}
+
+std::optional<MonitorToken>
+X11GlobalInput::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
+    if (!raw_.available() || !modifiers_.available()) {
+        return std::nullopt;
+    }
+    const MonitorToken token = nextToken_++;
+    keyHandlers_.add(token, std::move(handler));
+    updateSelection();
+    return token;
+}
+
+std::optional<MonitorToken> X11GlobalInput::addGlobalMouseMonitor(MouseEventKind kind,
+                                                                  std::function<void()> handler) {
+    if (!raw_.available()) {
+        return std::nullopt;
+    }
+    const MonitorToken token = nextToken_++;
+    (kind == MouseEventKind::leftMouseDragged ? dragHandlers_ : upHandlers_)
+        .add(token, std::move(handler));
+    updateSelection();
+    return token;
+}
+
+void X11GlobalInput::removeMonitor(MonitorToken token) {
+    if (keyHandlers_.remove(token) || dragHandlers_.remove(token) || upHandlers_.remove(token)) {
+        updateSelection();
+    }
+}
+
+std::uint32_t X11GlobalInput::wantedEvents() const {
+    std::uint32_t wanted = 0;
+    if (!keyHandlers_.empty()) {
+        wanted |= X11RawInput::kKeyPress;
+    }
+    if (!upHandlers_.empty() || !dragHandlers_.empty()) {
+        wanted |= X11RawInput::kButtonRelease;
+    }
+    if (!dragHandlers_.empty()) {
+        wanted |= X11RawInput::kButtonPress;
+        if (button_.held()) {
+            wanted |= X11RawInput::kMotion;
+        }
+    }
+    return wanted;
+}
+
+void X11GlobalInput::updateSelection() {
+    // The modifiers are read before key presses are selected, so that every press heard comes
+    // after the state it is read with.
+    modifiers_.watch(!keyHandlers_.empty());
+    raw_.select(wantedEvents());
+    // Whether the button is held is read after its presses and releases are selected, so that no
+    // change falls between; motion follows when it is held already.
+    button_.follow(!dragHandlers_.empty());
+    raw_.select(wantedEvents());
+    connection_.flush();
+}
+
+void X11GlobalInput::onEvent(const xcb_generic_event_t& event) {
+    if (modifiers_.onEvent(event) || button_.onMappingEvent(event)) {
+        return;
+    }
+    if (const std::optional<RawInputEvent> raw = raw_.read(event)) {
+        onRawEvent(*raw, event);
+    }
+}
+
+void X11GlobalInput::onRawEvent(const RawInputEvent& raw, const xcb_generic_event_t& event) {
+    switch (raw.kind) {
+    case RawInputKind::keyPress:
+        // Events already on their way when the last key monitor went are dropped here.
+        if (!keyHandlers_.empty()) {
+            reportDrag();
+            keyHandlers_.callAll(keyEventFor(raw.detail, modifiers_.modifiers()));
+        }
+        break;
+    case RawInputKind::buttonPress:
+    case RawInputKind::buttonRelease:
+        onButton(raw, event);
+        break;
+    case RawInputKind::motion:
+        dragPending_ = dragPending_ || button_.held();
+        break;
+    }
+}
+
+void X11GlobalInput::onButton(const RawInputEvent& raw, const xcb_generic_event_t& event) {
+    if (button_.onButton(raw, event)) {
+        // Motion is wanted from the press of the left button to its release.
+        updateSelection();
+    }
+    if (raw.kind == RawInputKind::buttonRelease && !upHandlers_.empty() &&
+        button_.isPrimary(raw.detail)) {
+        // The drag the release ends is reported before it.
+        reportDrag();
+        upHandlers_.callAll();
+    }
+}
+
+void X11GlobalInput::reportDrag() {
+    if (std::exchange(dragPending_, false)) {
+        dragHandlers_.callAll();
+    }
+}
+
+} // namespace vantile

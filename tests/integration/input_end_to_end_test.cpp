@@ -1,0 +1,189 @@
+// Shortcuts and drag-to-snap of the real program, with input made up through XTest and a real
+// client window under Openbox.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/input_injection.h"
+#include "support/rect_printing.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+
+namespace vantile::test {
+namespace {
+
+namespace keysym {
+constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, shiftL = 0xffe1;
+constexpr xcb_keysym_t left = 0xff51, right = 0xff53, numLock = 0xff7f, capsLock = 0xffe5;
+constexpr xcb_keysym_t two = 0x32;
+} // namespace keysym
+
+// Thirds on the 1920 x 1080 monitor, remembered from an earlier run.
+void rememberThirds(const ProgramHome& home) {
+    const auto folder = home.configHome() / "VantileWindowManager";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "active_config.json")
+        << R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000002"}})";
+}
+
+// The override-redirect windows mapped on the root, as the preview would be.
+std::vector<Rect> mappedOverlays(XServer& server) {
+    xcb_connection_t* c = server.connection();
+    std::vector<Rect> out;
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, server.root()), nullptr);
+    if (!tree) {
+        return out;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        auto* attributes =
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
+        auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
+        if (attributes && geometry && attributes->override_redirect &&
+            attributes->map_state == XCB_MAP_STATE_VIEWABLE && geometry->width > 1) {
+            out.push_back({double(geometry->x), double(geometry->y), double(geometry->width),
+                           double(geometry->height)});
+        }
+        free(attributes);
+        free(geometry);
+    }
+    free(tree);
+    return out;
+}
+
+std::string describeAll(const std::vector<Rect>& rects) {
+    std::string out;
+    for (const Rect& r : rects) {
+        out += describe(r) + " ";
+    }
+    return out.empty() ? "none" : out;
+}
+
+bool overlayAt(XServer& server, const Rect& rect) {
+    for (const Rect& overlay : mappedOverlays(server)) {
+        if (overlay == rect) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class InputEndToEnd : public ::testing::Test {
+  protected:
+    InputEndToEnd() : desktop(Desktop::start(WmKind::Openbox, 1920, 1080)) {
+        ClientWindowOptions options;
+        options.x = 300;
+        options.y = 200;
+        window = ClientWindow::create(*desktop.server, options);
+        window->map();
+        window->activate();
+        vantile = VantileProgram::start(*desktop.server, {}, rememberThirds);
+        input = std::make_unique<InputInjector>(*desktop.server);
+        start = window->visibleFrameInRoot();
+    }
+
+    xcb_keycode_t key(xcb_keysym_t sym) { return input->keycodeOf(sym); }
+    // Input reaches the program, and the program has acted on it.
+    void settle() {
+        input->sync();
+        ASSERT_TRUE(vantile->ping()) << vantile->report();
+    }
+    void expectAt(const Rect& target, const std::string& step) {
+        EXPECT_TRUE(window->waitForVisibleFrame(target, 2000ms, 1.0))
+            << step << ": stands at " << describe(window->lastSeenFrame());
+    }
+    void expectUnmoved(const std::string& step) {
+        EXPECT_EQ(window->visibleFrameInRoot(), start) << step;
+    }
+
+    Desktop desktop;
+    std::unique_ptr<ClientWindow> window;
+    std::unique_ptr<VantileProgram> vantile;
+    std::unique_ptr<InputInjector> input;
+    Rect start;
+};
+
+TEST_F(InputEndToEnd, ControlAltArrowsNeedExactlyThoseModifiersNumLockAside) {
+    input->chord(
+        {key(keysym::controlL), key(keysym::altL), key(keysym::shiftL), key(keysym::left)});
+    settle();
+    expectUnmoved("with Shift added");
+
+    input->tapKey(key(keysym::capsLock));
+    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::left)});
+    input->tapKey(key(keysym::capsLock));
+    settle();
+    expectUnmoved("with Caps Lock on");
+
+    input->tapKey(key(keysym::numLock));
+    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::left)});
+    settle();
+    expectAt({0, 0, 960, 1080}, "Ctrl+Alt+Left with Num Lock on");
+    input->tapKey(key(keysym::numLock));
+    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::right)});
+    settle();
+    expectAt({960, 0, 960, 1080}, "Ctrl+Alt+Right");
+    EXPECT_TRUE(vantile->running()) << vantile->report();
+}
+
+TEST_F(InputEndToEnd, DigitsAndAltArrowsUseTheRememberedRegions) {
+    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::two)});
+    settle();
+    expectAt({640, 0, 640, 1080}, "Ctrl+Alt+2: the middle third");
+    input->chord({key(keysym::altL), key(keysym::right)});
+    settle();
+    expectAt({1280, 0, 640, 1080}, "Alt+Right: the right third");
+}
+
+TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnaps) {
+    input->moveTo(960, 540);
+    input->pressButton(1);
+    // Motion is heard only while the button is held, from the moment the program saw the press
+    // (a person's drag takes far longer than that).
+    settle();
+    input->moveTo(500, 540);
+    input->moveTo(2, 540);
+    settle();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return overlayAt(*desktop.server, {0, 0, 960, 1080});
+        },
+        2000ms))
+        << "no preview over the left half; overlays: "
+        << describeAll(mappedOverlays(*desktop.server));
+    input->moveTo(2, 2);
+    settle();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return overlayAt(*desktop.server, {0, 0, 960, 540});
+        },
+        2000ms))
+        << "the preview did not move to the top-left quarter";
+    input->releaseButton(1);
+    settle();
+    expectAt({0, 0, 960, 540}, "released in the top-left corner");
+    EXPECT_TRUE(waitUntil([&] { return mappedOverlays(*desktop.server).empty(); }, 2000ms))
+        << "the preview stays after the release";
+}
+
+TEST_F(InputEndToEnd, DragIntoAZoneAndBackOutSnapsNothing) {
+    input->moveTo(960, 540);
+    input->pressButton(1);
+    settle();
+    input->moveTo(2, 540);
+    settle();
+    EXPECT_TRUE(waitUntil([&] { return !mappedOverlays(*desktop.server).empty(); }, 2000ms));
+    input->moveTo(960, 540);
+    settle();
+    EXPECT_TRUE(waitUntil([&] { return mappedOverlays(*desktop.server).empty(); }, 2000ms));
+    input->releaseButton(1);
+    settle();
+    expectUnmoved("released away from every edge");
+}
+
+} // namespace
+} // namespace vantile::test
