@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/input_injection.h"
@@ -20,6 +21,7 @@
 
 using namespace vantile;
 using namespace vantile::test;
+using namespace vantile::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -27,29 +29,6 @@ namespace {
 constexpr int runs = 30;
 const Rect target{0, 0, 960, 1080};
 const Rect elsewhere{700, 250, 520, 400};
-
-bool at(ClientWindow& window, const Rect& frame) {
-    const Rect r = window.visibleFrameInRoot();
-    return std::abs(r.x - frame.x) < 1 && std::abs(r.y - frame.y) < 1 &&
-           std::abs(r.width - frame.width) < 1 && std::abs(r.height - frame.height) < 1;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty()      ? -1
-           : v.size() % 2 ? v[v.size() / 2]
-                          : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-ProcessOptions wmctrl(const std::string& display, const Rect& frame, const FrameExtents& e) {
-    std::ostringstream geometry;
-    geometry << "0," << frame.x << "," << frame.y << "," << frame.width - e.left - e.right << ","
-             << frame.height - e.top - e.bottom;
-    ProcessOptions options;
-    options.argv = {"wmctrl", "-r", ":ACTIVE:", "-e", geometry.str()};
-    options.environment["DISPLAY"] = display;
-    return options;
-}
 
 // Milliseconds from the key press to the window at the target; negative when it never got there.
 double timeShortcut(ClientWindow& window, InputInjector& input) {
@@ -59,30 +38,16 @@ double timeShortcut(ClientWindow& window, InputInjector& input) {
     input.chord({control, alt, left});
     input.sync();
     bool arrived = false;
-    while (!(arrived = at(window, target)) && Clock::now() - start < 3s) {
+    while (!(arrived = standsAt(window, target)) && Clock::now() - start < 3s) {
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     return arrived ? std::chrono::duration<double, std::milli>(Clock::now() - start).count() : -1;
 }
 
 bool reset(ClientWindow& window, const std::string& display, const FrameExtents& extents) {
-    Process move(wmctrl(display, elsewhere, extents));
+    Process move(wmctrlMove(display, elsewhere, extents));
     move.waitExit(5000ms);
-    return waitUntil([&] { return at(window, elsewhere); }, 3000ms, 1ms);
-}
-
-double cpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15) {
-            ticks += std::stod(field);
-        }
-    }
-    return ticks / double(::sysconf(_SC_CLK_TCK));
+    return waitUntil([&] { return standsAt(window, elsewhere); }, 3000ms, 1ms);
 }
 
 std::vector<double> measure(ClientWindow& window, InputInjector& input, const std::string& display,
@@ -123,7 +88,7 @@ int main() {
     input.sync();
     vantile->ping();
     const pid_t pid = vantile->instance().pid();
-    const double dragStart = cpuSeconds(pid);
+    const double dragStart = usageOf(pid).cpuSeconds;
     const auto dragBegin = Clock::now();
     for (int i = 0; i < 5000; ++i) {
         input.moveTo(2, 300 + i % 400);
@@ -135,15 +100,15 @@ int main() {
     input.sync();
     vantile->ping();
     const double dragWall = std::chrono::duration<double>(Clock::now() - dragBegin).count();
-    const double dragCpu = cpuSeconds(pid) - dragStart;
+    const double dragCpu = usageOf(pid).cpuSeconds - dragStart;
     input.releaseButton(1);
     input.sync();
     vantile->ping();
     reset(*window, display, extents);
 
-    const double restStart = cpuSeconds(pid);
+    const double restStart = usageOf(pid).cpuSeconds;
     std::this_thread::sleep_for(5s);
-    const double restCpu = cpuSeconds(pid) - restStart;
+    const double restCpu = usageOf(pid).cpuSeconds - restStart;
     vantile.reset();
 
     // The classic way: a hotkey daemon grabbing the key and starting wmctrl.

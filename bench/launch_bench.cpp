@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/vantile_program.h"
@@ -18,6 +19,7 @@
 
 using namespace vantile;
 using namespace vantile::test;
+using namespace vantile::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -25,23 +27,6 @@ namespace {
 constexpr int runs = 30;
 const Rect target{0, 0, 960, 1080};       // the left half of a 1920 x 1080 monitor
 const Rect elsewhere{700, 250, 520, 400}; // where each run starts from
-
-bool atTarget(ClientWindow& window, const Rect& frame) {
-    const Rect r = window.visibleFrameInRoot();
-    return std::abs(r.x - frame.x) < 1 && std::abs(r.y - frame.y) < 1 &&
-           std::abs(r.width - frame.width) < 1 && std::abs(r.height - frame.height) < 1;
-}
-
-// wmctrl takes the frame's corner and the client's size.
-ProcessOptions wmctrlMove(const std::string& display, const Rect& frame, const FrameExtents& e) {
-    std::ostringstream geometry;
-    geometry << "0," << frame.x << "," << frame.y << "," << frame.width - e.left - e.right << ","
-             << frame.height - e.top - e.bottom;
-    ProcessOptions options;
-    options.argv = {"wmctrl", "-r", ":ACTIVE:", "-e", geometry.str()};
-    options.environment["DISPLAY"] = display;
-    return options;
-}
 
 // Milliseconds from starting the command to the window standing at the target; negative when it
 // never got there.
@@ -53,7 +38,7 @@ double timeMove(ClientWindow& window, ProcessOptions command) {
     // Polls often enough for sub-millisecond figures without taking a core from the programs
     // being measured (the machine may have only two).
     bool arrived = false;
-    while (!(arrived = atTarget(window, target)) && Clock::now() - start < 3s) {
+    while (!(arrived = standsAt(window, target)) && Clock::now() - start < 3s) {
         std::this_thread::sleep_for(std::chrono::microseconds(250));
     }
     const auto end = Clock::now();
@@ -66,48 +51,7 @@ bool reset(ClientWindow& window, const VantileProgram& vantile, const std::strin
     vantile.ping(); // the instance has finished its verification passes
     Process move(wmctrlMove(display, elsewhere, extents));
     move.waitExit(5000ms);
-    return waitUntil([&] { return atTarget(window, elsewhere); }, 3000ms, 1ms);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const auto n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-struct Usage {
-    double cpuSeconds;
-    long rssKiB;
-    long wakeups;
-};
-
-Usage usageOf(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    unsigned long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) {
-            utime = std::stoul(field);
-        } else if (i == 15) {
-            stime = std::stoul(field);
-        }
-    }
-    Usage usage{double(utime + stime) / double(::sysconf(_SC_CLK_TCK)), 0, 0};
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        std::istringstream words(line);
-        std::string key;
-        long value = 0;
-        words >> key >> value;
-        if (key == "VmRSS:") {
-            usage.rssKiB = value;
-        } else if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
-            usage.wakeups += value;
-        }
-    }
-    return usage;
+    return waitUntil([&] { return standsAt(window, elsewhere); }, 3000ms, 1ms);
 }
 
 } // namespace
@@ -151,12 +95,12 @@ int main() {
 
     const pid_t pid = vantile->instance().pid();
     vantile->ping();
-    const Usage before = usageOf(pid);
+    const ProcessUsage before = usageOf(pid);
     std::this_thread::sleep_for(std::chrono::seconds(10));
-    const Usage after = usageOf(pid);
+    const ProcessUsage after = usageOf(pid);
     std::printf("instance idle for 10 s:\n");
     std::printf("  CPU time used         : %.3f s\n", after.cpuSeconds - before.cpuSeconds);
-    std::printf("  context switches      : %ld\n", after.wakeups - before.wakeups);
-    std::printf("  resident memory       : %.1f MB (target < 40 MB)\n", after.rssKiB / 1024.0);
+    std::printf("  context switches      : %ld\n", after.contextSwitches - before.contextSwitches);
+    std::printf("  resident memory       : %.1f MB (target < 40 MB)\n", after.residentKiB / 1024.0);
     return 0;
 }

@@ -1,0 +1,66 @@
+#include "bench_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace vantile::bench {
+
+bool standsAt(test::ClientWindow& window, const Rect& frame) {
+    const Rect r = window.visibleFrameInRoot();
+    return std::abs(r.x - frame.x) < 1 && std::abs(r.y - frame.y) < 1 &&
+           std::abs(r.width - frame.width) < 1 && std::abs(r.height - frame.height) < 1;
+}
+
+test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
+                                const test::FrameExtents& e) {
+    std::ostringstream geometry;
+    geometry << "0," << frame.x << "," << frame.y << "," << frame.width - e.left - e.right << ","
+             << frame.height - e.top - e.bottom;
+    test::ProcessOptions options;
+    options.argv = {"wmctrl", "-r", ":ACTIVE:", "-e", geometry.str()};
+    options.environment["DISPLAY"] = display;
+    return options;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return -1;
+    }
+    std::sort(values.begin(), values.end());
+    const auto n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+ProcessUsage usageOf(pid_t pid) {
+    ProcessUsage usage;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15) { // user and system time
+            ticks += std::stod(field);
+        }
+    }
+    usage.cpuSeconds = ticks / double(::sysconf(_SC_CLK_TCK));
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        std::istringstream words(line);
+        std::string key;
+        long value = 0;
+        words >> key >> value;
+        if (key == "VmRSS:") {
+            usage.residentKiB = value;
+        } else if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
+            usage.contextSwitches += value;
+        }
+    }
+    return usage;
+}
+
+} // namespace vantile::bench

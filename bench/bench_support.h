@@ -1,0 +1,33 @@
+#pragma once
+
+// What the desktop benchmarks share: telling when a window stands at a frame, moving it with
+// wmctrl, medians, and what a process has used.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "support/client_window.h"
+#include "support/process.h"
+
+namespace vantile::bench {
+
+// Whether the window's visible frame is the frame, to the pixel.
+bool standsAt(test::ClientWindow& window, const Rect& frame);
+
+// wmctrl moving the active window so that its visible frame becomes the frame (wmctrl takes the
+// frame's corner and the client's size).
+test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
+                                const test::FrameExtents& extents);
+
+double median(std::vector<double> values);
+
+struct ProcessUsage {
+    double cpuSeconds = 0;
+    long residentKiB = 0;
+    long contextSwitches = 0;
+};
+ProcessUsage usageOf(pid_t pid);
+
+} // namespace vantile::bench
