@@ -142,5 +142,24 @@ TEST(SnapPreviewModel, FractionalNeighboursMeetWithoutGapOrOverlap) {
     EXPECT_EQ(left.bottom(), right.bottom());
 }
 
+TEST(SnapPreviewModel, WithoutScalingQtUsesRootPixels) {
+    const std::vector<QtScreenScale> screens = {{QRect(1000, 900, 1920, 1080), 1},
+                                                {QRect(0, 0, 1000, 900), 1}};
+    for (const QRect& root : {QRect(1960, 900, 960, 540), QRect(0, 0, 500, 900)}) {
+        EXPECT_EQ(rootPixelsToQtGlobal(root, screens), root);
+    }
+}
+
+TEST(SnapPreviewModel, ScaledScreensKeepTheirCornerAndDivideDistancesFromIt) {
+    // 1920x1080 device pixels shown as 960x540 by Qt, next to an unscaled screen.
+    const std::vector<QtScreenScale> screens = {{QRect(1000, 900, 960, 540), 2},
+                                                {QRect(0, 0, 1000, 900), 1}};
+    EXPECT_EQ(rootPixelsToQtGlobal({1960, 900, 960, 540}, screens), QRect(1480, 900, 480, 270));
+    EXPECT_EQ(rootPixelsToQtGlobal({1000, 1440, 1920, 540}, screens), QRect(1000, 1170, 960, 270));
+    EXPECT_EQ(rootPixelsToQtGlobal({0, 0, 500, 900}, screens), QRect(0, 0, 500, 900));
+    // Off every screen nothing is known of a scale.
+    EXPECT_EQ(rootPixelsToQtGlobal({3000, 0, 100, 100}, screens), QRect(3000, 0, 100, 100));
+}
+
 } // namespace
 } // namespace vantile

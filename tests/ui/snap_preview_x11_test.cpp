@@ -7,10 +7,12 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/ui/snap_preview_window.h"
 #include "support/desktop.h"
@@ -63,26 +65,42 @@ std::optional<WindowState> stateOf(xcb_connection_t* c, xcb_window_t window) {
                        geometry->depth};
 }
 
-// The colour on screen at a root pixel (24-bit TrueColor, as the test servers run).
-std::optional<std::uint32_t> screenPixel(xcb_connection_t* c, xcb_window_t root, int x, int y) {
+// The colours on screen in a root rect, row by row (24-bit TrueColor, as the test servers run).
+std::vector<std::uint32_t> screenPixels(xcb_connection_t* c, xcb_window_t root, const QRect& rect) {
     XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(
         c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(x),
-                      static_cast<std::int16_t>(y), 1, 1, ~0u),
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(rect.x()),
+                      static_cast<std::int16_t>(rect.y()), static_cast<std::uint16_t>(rect.width()),
+                      static_cast<std::uint16_t>(rect.height()), ~0u),
         nullptr));
-    if (!image || xcb_get_image_data_length(image.get()) < 4) {
-        return std::nullopt;
+    const auto count = static_cast<std::size_t>(rect.width() * rect.height());
+    if (!image || static_cast<std::size_t>(xcb_get_image_data_length(image.get())) < count * 4) {
+        return {};
     }
-    std::uint32_t pixel = 0;
-    std::memcpy(&pixel, xcb_get_image_data(image.get()), sizeof pixel);
-    return pixel & 0xffffff;
+    std::vector<std::uint32_t> pixels(count);
+    std::memcpy(pixels.data(), xcb_get_image_data(image.get()), count * 4);
+    for (auto& pixel : pixels) {
+        pixel &= 0xffffff;
+    }
+    return pixels;
+}
+
+std::optional<std::uint32_t> screenPixel(xcb_connection_t* c, xcb_window_t root, int x, int y) {
+    const auto pixels = screenPixels(c, root, QRect(x, y, 1, 1));
+    return pixels.empty() ? std::nullopt : std::optional(pixels.front());
 }
 
 class SnapPreviewOnX : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { start(1); }
+
+    void start(double scaleFactor) {
+        preview_.reset();
+        application_.reset();
+        connection_.reset();
+        checks_.reset();
         desktop_ = test::Desktop::start(WmKind::Openbox, 2920, 1980, kMonitors);
-        application_ = test::TestApplication::onDisplay(desktop_.server->display());
+        application_ = test::TestApplication::onDisplay(desktop_.server->display(), scaleFactor);
         QPalette palette = QApplication::palette();
         palette.setColor(QPalette::Active, QPalette::Highlight, kAccent);
         QApplication::setPalette(palette);
@@ -200,6 +218,14 @@ TEST_F(SnapPreviewOnX, LandsAtTheRootGeometryOfItsScreenRectUnmanaged) {
     EXPECT_TRUE(eventually([&] { return unmapped(); }));
 }
 
+TEST_F(SnapPreviewOnX, LandsOnTheSameRootPixelsWhenQtScales) {
+    start(2);
+    preview_->show({960, 540, 960, 540});
+    ASSERT_NE(preview_->widget(), nullptr);
+    EXPECT_TRUE(eventually([&] { return landsAt({1960, 900, 960, 540}); }));
+    EXPECT_EQ(preview_->widget()->devicePixelRatio(), 2);
+}
+
 TEST_F(SnapPreviewOnX, FollowsTheMonitorsAsTheyChange) {
     preview_->show({0, 0, 960, 1080});
     ASSERT_TRUE(eventually([&] { return landsAt({1000, 900, 960, 1080}); }));
@@ -275,12 +301,21 @@ TEST_F(SnapPreviewOnX, WithoutCompositorOnlyTheRingCoversWhatIsUnder) {
 
     EXPECT_EQ(pixel(root.x(), root.center().y()), accent);
     EXPECT_EQ(pixel(root.right(), root.center().y()), accent);
-    // Where the ring bends round a corner it keeps the accent, without a dark antialiased edge.
-    for (const QPoint onCurve : {QPoint(1, 6), QPoint(2, 3), QPoint(6, 1), QPoint(3, 2)}) {
-        EXPECT_EQ(pixel(root.x() + onCurve.x(), root.y() + onCurve.y()), accent)
-            << onCurve.x() << "," << onCurve.y();
-        EXPECT_EQ(pixel(root.right() - onCurve.x(), root.bottom() - onCurve.y()), accent)
-            << onCurve.x() << "," << onCurve.y();
+    // Round the corners every pixel is either the ring's or the one under it: no dark
+    // antialiased edge, no block. Both kinds occur there.
+    for (const QPoint corner :
+         {root.topLeft(), root.topRight(), root.bottomLeft(), root.bottomRight()}) {
+        const QRect square(corner.x() < root.center().x() ? corner.x() : corner.x() - 7,
+                           corner.y() < root.center().y() ? corner.y() : corner.y() - 7, 8, 8);
+        const auto pixels = screenPixels(checks(), this->root(), square);
+        ASSERT_EQ(pixels.size(), 64u);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            EXPECT_TRUE(pixels[i] == accent || pixels[i] == kUnderColor)
+                << std::hex << pixels[i] << " at " << std::dec << square.x() + int(i % 8) << ","
+                << square.y() + int(i / 8);
+        }
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), accent), 0);
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), kUnderColor), 0);
     }
     EXPECT_EQ(pixel(root.x() + 2, root.center().y()), kUnderColor);
     EXPECT_EQ(pixel(root.center().x(), root.center().y()), kUnderColor);

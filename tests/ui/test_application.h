@@ -15,15 +15,17 @@ class TestApplication {
   public:
     // Renders into memory only; needs no display.
     static std::unique_ptr<TestApplication> offscreen();
-    // Shows windows on the X server of the display (":N").
-    static std::unique_ptr<TestApplication> onDisplay(const std::string& display);
+    // Shows windows on the X server of the display (":N"), with Qt's coordinates scaled by the
+    // factor as on a high-density screen.
+    static std::unique_ptr<TestApplication> onDisplay(const std::string& display,
+                                                      double scaleFactor = 1);
 
     ~TestApplication();
     TestApplication(const TestApplication&) = delete;
     TestApplication& operator=(const TestApplication&) = delete;
 
   private:
-    explicit TestApplication(std::vector<std::string> arguments);
+    TestApplication(std::vector<std::string> arguments, double scaleFactor);
 
     // QApplication keeps references to the count and the strings for its whole life.
     std::vector<std::string> arguments_;

@@ -99,4 +99,24 @@ QRect screenSpaceToRootPixels(const Rect& screenRect, const Rect& primaryInRoot)
     return QRect(left, top, right - left, bottom - top);
 }
 
+QRect rootPixelsToQtGlobal(const QRect& root, const std::vector<QtScreenScale>& screens) {
+    for (const QtScreenScale& screen : screens) {
+        const qreal ratio = screen.devicePixelRatio;
+        const QPoint origin = screen.geometry.topLeft();
+        const QRect inRoot(origin, (QSizeF(screen.geometry.size()) * ratio).toSize());
+        if (ratio <= 0 || !inRoot.contains(root.center())) {
+            continue;
+        }
+        const auto scaled = [&](int value, int from) {
+            return from + static_cast<int>(std::lround((value - from) / ratio));
+        };
+        const int left = scaled(root.x(), origin.x());
+        const int top = scaled(root.y(), origin.y());
+        const int right = scaled(root.x() + root.width(), origin.x());
+        const int bottom = scaled(root.y() + root.height(), origin.y());
+        return QRect(left, top, right - left, bottom - top);
+    }
+    return root;
+}
+
 } // namespace vantile

@@ -9,6 +9,8 @@
 #include <QRegion>
 #include <QSize>
 
+#include <vector>
+
 #include "window/geometry.h"
 
 namespace vantile {
@@ -42,5 +44,17 @@ QRegion roundedBorderRing(QSize size, qreal radius, qreal width);
 // A screen-space rect (origin at the primary monitor's bottom-left, y up) in whole X root pixels.
 // Edges are rounded rather than origin and size, so that previews of neighbouring zones meet.
 QRect screenSpaceToRootPixels(const Rect& screenRect, const Rect& primaryInRoot);
+
+// A screen as Qt lays it out: where it is in Qt's coordinates and how many device pixels make one
+// of Qt's.
+struct QtScreenScale {
+    QRect geometry;
+    qreal devicePixelRatio = 1;
+};
+
+// X root pixels in Qt's global coordinates. When Qt scales (a high-density screen), it keeps each
+// screen's corner where X has it and divides distances from there; the screen holding the rect's
+// centre decides. Without scaling the two are the same.
+QRect rootPixelsToQtGlobal(const QRect& root, const std::vector<QtScreenScale>& screens);
 
 } // namespace vantile

@@ -1,9 +1,11 @@
 #include "app/ui/snap_preview_window.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QWidget>
 
 #include <string>
@@ -77,6 +79,30 @@ class SnapPreviewWidget : public QWidget {
     bool translucent_;
 };
 
+namespace {
+
+std::vector<QtScreenScale> qtScreens() {
+    std::vector<QtScreenScale> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens.push_back({screen->geometry(), screen->devicePixelRatio()});
+    }
+    return screens;
+}
+
+// The number of the connection's screen, which names its compositing selection.
+int screenNumber(X11Connection& connection) {
+    int number = 0;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection.raw())); it.rem > 0;
+         xcb_screen_next(&it), ++number) {
+        if (it.data->root == connection.root()) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
 SnapPreviewWindow::SnapPreviewWindow(ToRoot toRoot, CompositingCheck compositing)
     : toRoot_(std::move(toRoot)), compositing_(std::move(compositing)) {}
 
@@ -87,7 +113,7 @@ QWidget* SnapPreviewWindow::widget() const {
 }
 
 void SnapPreviewWindow::show(const Rect& screenRect) {
-    const QRect target = toRoot_(screenRect);
+    const QRect target = rootPixelsToQtGlobal(toRoot_(screenRect), qtScreens());
     if (target.isEmpty()) {
         hide();
         return;
@@ -120,22 +146,6 @@ SnapPreviewWindow::ToRoot x11ScreenSpaceToRoot(X11Connection& connection) {
                                        MonitorLayoutRequest(connection).get().primary());
     };
 }
-
-namespace {
-
-// The number of the connection's screen, which names its compositing selection.
-int screenNumber(X11Connection& connection) {
-    int number = 0;
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection.raw())); it.rem > 0;
-         xcb_screen_next(&it), ++number) {
-        if (it.data->root == connection.root()) {
-            return number;
-        }
-    }
-    return 0;
-}
-
-} // namespace
 
 SnapPreviewWindow::CompositingCheck x11CompositorRunning(X11Connection& connection) {
     const xcb_atom_t selection =

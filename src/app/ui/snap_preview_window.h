@@ -19,7 +19,7 @@ class SnapPreviewWidget;
 
 class SnapPreviewWindow : public SnapPreview {
   public:
-    // Turns a screen-space rect into Qt global coordinates (X root pixels).
+    // Turns a screen-space rect into X root pixels (Qt scales them itself on high-density screens).
     using ToRoot = std::function<QRect(const Rect&)>;
     // Whether a compositing manager runs now.
     using CompositingCheck = std::function<bool()>;
