@@ -170,6 +170,25 @@ TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnaps) {
         << "the preview stays after the release";
 }
 
+TEST_F(InputEndToEnd, DraggingAWindowByItsTitleBarToTheEdgeSnapsIt) {
+    const Rect frame = window->visibleFrameInRoot();
+    input->moveTo(int(frame.x + 60), int(frame.y + 8)); // on the title bar
+    input->pressButton(1);
+    settle();
+    // The first motion past the threshold starts the window manager's move; later ones carry it.
+    for (int step = 1; step <= 5; ++step) {
+        input->moveTo(int(frame.x + 60 - 10 * step), int(frame.y + 8 + 30 * step));
+        settle();
+    }
+    EXPECT_TRUE(waitUntil([&] { return window->visibleFrameInRoot().y > frame.y + 50; }, 2000ms))
+        << "the window manager did not move the window: " << describe(window->lastSeenFrame());
+    input->moveTo(2, 540);
+    settle();
+    input->releaseButton(1);
+    settle();
+    expectAt({0, 0, 960, 1080}, "released at the left edge");
+}
+
 TEST_F(InputEndToEnd, DragIntoAZoneAndBackOutSnapsNothing) {
     input->moveTo(960, 540);
     input->pressButton(1);
