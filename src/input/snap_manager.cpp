@@ -32,6 +32,7 @@ void SnapManager::stop() {
             token->reset();
         }
     }
+    gestureScreens_.reset();
     preview_.hide();
 }
 
@@ -60,13 +61,16 @@ void SnapManager::handleDrag() {
 
 void SnapManager::handleMouseUp() {
     gestureScreens_.reset();
-    if (isDragging_ && currentZone_) {
-        const WindowAction action = currentZone_->action;
-        preview_.hide();
-        windowManager_.perform(action);
-    }
+    const std::optional<WindowAction> action =
+        isDragging_ && currentZone_ ? std::optional(currentZone_->action) : std::nullopt;
+    // The state is back to idle before the window moves, so that nothing the move lets through
+    // is overwritten afterwards.
     isDragging_ = false;
     currentZone_.reset();
+    if (action) {
+        preview_.hide();
+        windowManager_.perform(*action);
+    }
 }
 
 } // namespace vantile

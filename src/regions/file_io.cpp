@@ -24,11 +24,29 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
+// The mode the file has, or for a new file what the user's umask allows.
+mode_t modeFor(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        return st.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or device dropped among the files cannot hang the caller;
+    // only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return std::nullopt;
     }
     std::string content;
@@ -55,13 +73,22 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
     return content;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+bool writeFileAtomically(const std::filesystem::path& requested, std::string_view content) {
+    // A file that is a link to elsewhere (a dotfiles setup) is replaced where it really lives.
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::exists(requested, error)
+                                           ? std::filesystem::canonical(requested, error)
+                                           : requested;
+    if (error) {
+        return false;
+    }
     std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX"));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    const bool written = ::fchmod(fd, 0644) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+    const bool written =
+        ::fchmod(fd, modeFor(path)) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include "app/ipc/unique_fd.h"
+
 #include "regions/file_io.h"
 #include "regions/region_json.h"
 
@@ -35,6 +40,13 @@ std::map<std::string, std::string> RegionPersistence::loadActiveConfig() const {
 
 void RegionPersistence::setActivePreset(const std::optional<Uuid>& id,
                                         const std::string& screenKey) const {
+    // Instances for other displays share the folder: the read-modify-write is done under a lock
+    // so that none drops another's entries.
+    const UniqueFd lock(::open((base_ / ".active_config.lock").c_str(),
+                               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (lock.valid()) {
+        ::flock(lock.get(), LOCK_EX);
+    }
     auto entries = loadActiveConfig();
     if (id) {
         entries[screenKey] = id->text();

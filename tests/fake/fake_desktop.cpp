@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <utility>
 
 namespace vantile::test {
 
@@ -183,6 +184,10 @@ void FakeDesktop::setSize(const WindowRef& window, const Size& s) {
 
 void FakeDesktop::raise(const WindowRef& window) {
     log.push_back("raise " + std::to_string(window.id));
+    if (duringRaise) {
+        auto input = std::exchange(duringRaise, nullptr);
+        input();
+    }
 }
 
 std::optional<std::int64_t> FakeDesktop::processId(const WindowRef& window) {

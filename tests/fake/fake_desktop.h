@@ -45,6 +45,8 @@ class FakeDesktop : public Screens,
     std::map<std::int64_t, FakeApp> apps;
     std::map<std::uint64_t, FakeWindow> windows;
     std::vector<std::string> log;
+    // Runs inside each raise: input that arrives while a window is being moved.
+    std::function<void()> duringRaise;
     // Called after every reading of the screen list (to change the desktop in between).
     std::function<void()> afterScreensRead;
 

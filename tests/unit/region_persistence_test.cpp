@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -85,6 +87,38 @@ TEST_F(RegionPersistenceTest, MissingFolderReadsAsEmpty) {
     EXPECT_TRUE(nowhere.loadCustomPresets().empty());
     EXPECT_TRUE(nowhere.loadActiveConfig().empty());
     nowhere.setActivePreset(Uuid::random(), "k"); // must not throw
+}
+
+TEST_F(RegionPersistenceTest, OnlyRegularFilesAreReadSoAFifoCannotHangLoading) {
+    store.savePreset(preset("real", 1));
+    ASSERT_EQ(::mkfifo((store.presetsDirectory() / "pipe.json").c_str(), 0600), 0);
+    fs::create_directory(store.presetsDirectory() / "folder.json");
+    const auto loaded = store.loadCustomPresets(); // would block for ever on the FIFO
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].name, "real");
+}
+
+TEST(FileIo, AtomicWriteKeepsTheFilesModeAndWritesThroughLinks) {
+    test::TempDir dir;
+    const fs::path target = dir.path() / "config.json";
+    ASSERT_TRUE(writeFileAtomically(target, "one"));
+    ::chmod(target.c_str(), 0600);
+    ASSERT_TRUE(writeFileAtomically(target, "two"));
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the user's choice of mode survives";
+
+    const mode_t old = ::umask(077);
+    ASSERT_TRUE(writeFileAtomically(dir.path() / "new.json", "x"));
+    ::umask(old);
+    ASSERT_EQ(::stat((dir.path() / "new.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "a new file follows the umask";
+
+    const fs::path link = dir.path() / "link.json";
+    fs::create_symlink(target, link);
+    ASSERT_TRUE(writeFileAtomically(link, "three"));
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    EXPECT_EQ(readWholeFile(target), "three");
 }
 
 TEST(FileIo, AtomicWriteLeavesTheOldFileWhenItCannotFinish) {

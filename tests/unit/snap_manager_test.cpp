@@ -116,6 +116,16 @@ TEST_F(SnapManagerTest, ReleasingInTheBottomRightCornerSnapsThere) {
     EXPECT_EQ(frame(), (Rect{720, 462.5, 720, 437.5}));
 }
 
+TEST_F(SnapManagerTest, ADragThatArrivesDuringTheSnapIsNotWipedAfterIt) {
+    dragTo({2, 450});
+    desktop.duringRaise = [&] { dragTo({1439, 450}); };
+    release();
+    EXPECT_EQ(frame(), (Rect{0, 25, 720, 875}));
+    ASSERT_TRUE(snap.currentZone()) << "the new drag's zone is kept";
+    EXPECT_EQ(snap.currentZone()->action, WindowAction::rightHalf);
+    EXPECT_TRUE(preview.visible);
+}
+
 TEST_F(SnapManagerTest, StopRemovesTheMonitorsAndHidesThePreview) {
     dragTo({2, 450});
     snap.stop();

@@ -21,13 +21,24 @@ DesktopEventMonitors::~DesktopEventMonitors() {
 
 std::optional<MonitorToken>
 DesktopEventMonitors::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
-    // The X server reports every key press, also those to our own windows, which belong to the
-    // local monitors.
-    return global_.addGlobalKeyDownMonitor([handler = std::move(handler)](const KeyEvent& event) {
-        if (!QGuiApplication::focusWindow()) {
-            handler(event);
-        }
-    });
+    auto installed = std::make_shared<bool>(true);
+    const auto token = global_.addGlobalKeyDownMonitor(
+        [this, installed, handler = std::move(handler)](const KeyEvent& event) {
+            QMetaObject::invokeMethod(
+                this,
+                [installed, handler, event] {
+                    // The X server reports every key press, also those to our own windows,
+                    // which belong to the local monitors.
+                    if (*installed && !QGuiApplication::focusWindow()) {
+                        handler(event);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    if (token) {
+        installed_.emplace(*token, installed);
+    }
+    return token;
 }
 
 std::optional<MonitorToken>
@@ -39,15 +50,34 @@ DesktopEventMonitors::addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)
 
 std::optional<MonitorToken>
 DesktopEventMonitors::addGlobalMouseMonitor(MouseEventKind kind, std::function<void()> handler) {
-    return global_.addGlobalMouseMonitor(kind, std::move(handler));
+    auto installed = std::make_shared<bool>(true);
+    const auto token =
+        global_.addGlobalMouseMonitor(kind, [this, installed, handler = std::move(handler)] {
+            QMetaObject::invokeMethod(
+                this,
+                [installed, handler] {
+                    if (*installed) {
+                        handler();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    if (token) {
+        installed_.emplace(*token, installed);
+    }
+    return token;
 }
 
 void DesktopEventMonitors::removeMonitor(MonitorToken token) {
     if (token >= localTokenBase) {
         local_.erase(token);
-    } else {
-        global_.removeMonitor(token);
+        return;
     }
+    if (const auto it = installed_.find(token); it != installed_.end()) {
+        *it->second = false;
+        installed_.erase(it);
+    }
+    global_.removeMonitor(token);
 }
 
 bool DesktopEventMonitors::eventFilter(QObject* watched, QEvent* event) {

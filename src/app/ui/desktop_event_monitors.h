@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "window/platform.h"
 #include "window/x11/x11_input_global.h"
@@ -12,6 +13,10 @@ namespace vantile {
 // The input monitors of the running program: key presses and drags anywhere on the desktop come
 // from the X server; key presses to the program's own windows come from Qt, where they can still
 // be swallowed before a widget sees them.
+//
+// Events from the X server are handed on from the event loop, in order, never from inside
+// whatever drained the connection: a window command drains it in the middle of its moves, and a
+// second command run there would work on a frame that is about to change.
 class DesktopEventMonitors : public QObject, public EventMonitors {
   public:
     explicit DesktopEventMonitors(X11GlobalInput& global);
@@ -33,6 +38,8 @@ class DesktopEventMonitors : public QObject, public EventMonitors {
     static constexpr MonitorToken localTokenBase = MonitorToken{1} << 62;
 
     X11GlobalInput& global_;
+    // Whether each X-side monitor is still installed; its queued events check this first.
+    std::map<MonitorToken, std::shared_ptr<bool>> installed_;
     std::map<MonitorToken, std::function<bool(const KeyEvent&)>> local_;
     MonitorToken nextLocal_ = localTokenBase;
 };

@@ -120,7 +120,12 @@ int runGui(int argc, char** argv) {
         delegate.handleURL(url);
         connection->drainEvents();
     };
-    service.beforePong = [&] { connection->drainEvents(); };
+    // Input and screen changes go through the event loop: the answer waits until everything that
+    // reached the X server before the ping has been handled.
+    service.beforePong = [&] {
+        connection->drainEvents();
+        QCoreApplication::sendPostedEvents();
+    };
 
     delegate.applicationDidFinishLaunching();
     if (command.url) {

@@ -1,6 +1,6 @@
 #include "app/ui/queued_screen_changes.h"
 
-#include <QTimer>
+#include <QMetaObject>
 
 namespace vantile {
 
@@ -8,8 +8,9 @@ QueuedScreenChanges::QueuedScreenChanges(ScreenChanges& source) : source_(source
     source_.setHandler([this] {
         if (!queued_) {
             queued_ = true;
-            // Bound to this object: a pending delivery dies with it.
-            QTimer::singleShot(0, this, [this] { deliver(); });
+            // Posted to this object: a pending delivery dies with it.
+            QMetaObject::invokeMethod(
+                this, [this] { deliver(); }, Qt::QueuedConnection);
         }
     });
 }
@@ -24,8 +25,9 @@ void QueuedScreenChanges::setHandler(std::function<void()> handler) {
 
 void QueuedScreenChanges::deliver() {
     queued_ = false;
-    if (handler_) {
-        handler_();
+    // A copy, in case the handler replaces itself.
+    if (const auto handler = handler_) {
+        handler();
     }
 }
 
