@@ -73,30 +73,6 @@ TEST(HarnessProcess, IsStillRunningUntilTheDeadlineAndStopsOnTerminate) {
     EXPECT_EQ(process.termSignal(), SIGTERM);
 }
 
-TEST(HarnessProcess, KillsAProgramThatIgnoresSigterm) {
-    TempDir dir;
-    const auto marker = dir.path() / "trap-set";
-    Process process(shell("trap '' TERM; : > " + marker.string() + "; while :; do sleep 1; done"));
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }, 5000ms))
-        << "waited for the shell to ignore SIGTERM; " << process.report();
-    process.terminate(100ms);
-    EXPECT_EQ(process.termSignal(), SIGKILL) << process.describe();
-}
-
-TEST(HarnessProcess, CapturesOutputAndPassesEnvironment) {
-    TempDir dir;
-    auto options = shell("echo \"out $GREETING\"; echo err >&2; echo \"home=${HOME-unset}\"");
-    options.environment = {{"GREETING", "hello"}};
-    options.removedEnvironment = {"HOME"};
-    options.stdoutFile = dir.path() / "out.txt";
-    options.stderrFile = dir.path() / "err.txt";
-    Process process(std::move(options));
-    ASSERT_EQ(process.waitExit(5000ms), 0) << process.report();
-    EXPECT_EQ(readTextFile(dir.path() / "out.txt"), "out hello\nhome=unset\n");
-    EXPECT_EQ(readTextFile(dir.path() / "err.txt"), "err\n");
-    EXPECT_NE(process.report().find("out hello"), std::string::npos) << process.report();
-}
-
 bool gone(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string pidField, name, state;
@@ -139,12 +115,6 @@ TEST(HarnessProcess, AProgramEndsWhenTheTestThatStartedItDies) {
         << "the program " << program << " outlived the test that started it";
 }
 
-TEST(HarnessProcess, FailsToStartAMissingProgram) {
-    ProcessOptions options;
-    options.argv = {"vantile-no-such-program"};
-    EXPECT_THROW(Process{std::move(options)}, HarnessError);
-}
-
 TEST(HarnessProcess, TimeoutMessagesTellACrashFromAHang) {
     const auto never = [] { return false; };
     Process crashing(shell("kill -SEGV $$"));
@@ -162,19 +132,6 @@ TEST(HarnessProcess, TimeoutMessagesTellACrashFromAHang) {
 
 // --- Temporary directories ---
 
-TEST(HarnessTempDir, IsPrivateAndRemovedWithItsContents) {
-    std::filesystem::path path;
-    {
-        TempDir dir;
-        path = dir.path();
-        struct stat info {};
-        ASSERT_EQ(stat(path.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0700U);
-        writeTextFile(dir.makeSubdir("a/b") / "file", "x");
-    }
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
 // --- X servers and monitors ---
 
 TEST(HarnessXServer, ParallelServersGetTheirOwnDisplays) {
@@ -186,15 +143,6 @@ TEST(HarnessXServer, ParallelServersGetTheirOwnDisplays) {
     EXPECT_EQ(second->width(), 800);
     EXPECT_EQ(second->height(), 600);
     EXPECT_TRUE(first->running() && second->running());
-}
-
-TEST(HarnessXServer, StartsWithOneAutomaticMonitorOfTheWholeScreen) {
-    const auto server = XServer::start(kScreenWidth, kScreenHeight);
-    const auto monitors = server->monitors();
-    ASSERT_EQ(monitors.size(), 1U) << describe(monitors);
-    EXPECT_TRUE(monitors[0].automatic);
-    EXPECT_EQ(monitors[0].width, kScreenWidth);
-    EXPECT_EQ(monitors[0].height, kScreenHeight);
 }
 
 TEST(HarnessXServer, SetsExactlyTheRequestedMonitorsWithTheFirstPrimary) {
@@ -217,26 +165,6 @@ TEST(HarnessXServer, SetsExactlyTheRequestedMonitorsWithTheFirstPrimary) {
     EXPECT_EQ(right->width, kScreenWidth);
     EXPECT_EQ(left->y, 100);
     EXPECT_EQ(left->height, kScreenHeight - 100);
-}
-
-TEST(HarnessXServer, ReplacesMonitorsOfTheSameNameAndClearsThem) {
-    const auto server = XServer::start(kScreenWidth, kScreenHeight);
-    server->setMonitors({{"A", 0, 0, 640, kScreenHeight}, {"B", 640, 0, 640, kScreenHeight}});
-    server->setMonitors({{"B", 0, 0, 400, kScreenHeight}, {"A", 400, 0, 880, kScreenHeight}});
-    EXPECT_TRUE(monitorsMatch(server->monitors(),
-                              {{"B", 0, 0, 400, kScreenHeight}, {"A", 400, 0, 880, kScreenHeight}}))
-        << describe(server->monitors());
-    server->clearMonitors();
-    const auto monitors = server->monitors();
-    ASSERT_EQ(monitors.size(), 1U) << describe(monitors);
-    EXPECT_TRUE(monitors[0].automatic);
-}
-
-TEST(HarnessXServer, RejectsMonitorsXrandrCannotSet) {
-    const auto server = XServer::start(640, 480);
-    EXPECT_THROW(server->setMonitors({}), HarnessError);
-    EXPECT_THROW(server->setMonitors({{"A", 0, 0, 320, 480}, {"A", 320, 0, 320, 480}}),
-                 HarnessError);
 }
 
 // --- Window managers ---
@@ -275,11 +203,6 @@ TEST(HarnessIceWM, ItsTaskbarReservesTheBottomOfThePrimaryMonitor) {
     EXPECT_EQ(corner->dst_x, 0);
     EXPECT_EQ(corner->dst_y + geometry->height, kScreenHeight);
     EXPECT_EQ(geometry->width, kScreenWidth) << "the taskbar spans the primary monitor only";
-}
-
-TEST(HarnessOpenbox, ReservesNoSpace) {
-    const auto desktop = Desktop::start(WmKind::Openbox, kScreenWidth, kScreenHeight);
-    EXPECT_TRUE(findStrutWindows(desktop.server->connection(), desktop.server->root()).empty());
 }
 
 // --- Client windows ---
@@ -342,54 +265,6 @@ TEST_F(HarnessClientWindow, WaitingForAFrameItNeverHasFailsAndTellsTheLastOneSee
     EXPECT_EQ(window->lastSeenFrame(), window->visibleFrameInRoot());
 }
 
-TEST_F(HarnessClientWindow, WaitingForAFrameAcceptsTheGivenTolerance) {
-    const auto window = mapped({.x = 10, .y = 10});
-    const Rect frame = window->visibleFrameInRoot();
-    const Rect nearly{frame.x + 0.4, frame.y - 0.4, frame.width + 0.4, frame.height - 0.4};
-    EXPECT_TRUE(window->waitForVisibleFrame(nearly, 1000ms, 0.5));
-    const Rect off{frame.x, frame.y, frame.width + 0.6, frame.height};
-    EXPECT_FALSE(window->waitForVisibleFrame(off, 20ms, 0.5));
-}
-
-TEST_F(HarnessClientWindow, CarriesThePidAndHintsItWasGiven) {
-    const auto withPid = mapped({.minSize = PixelSize{200, 150}, .pid = 4242});
-    const auto withoutPid = mapped({.setPid = false});
-    xcb_connection_t* c = desktop_.server->connection();
-    Atoms atoms(c);
-    EXPECT_EQ(readFirst32(c, withPid->id(), atoms("_NET_WM_PID")), 4242U);
-    EXPECT_EQ(readFirst32(c, withoutPid->id(), atoms("_NET_WM_PID")), std::nullopt);
-    const auto hints = readProperty32(c, withPid->id(), XCB_ATOM_WM_NORMAL_HINTS);
-    ASSERT_TRUE(hints && hints->size() == kSizeHintItems);
-    EXPECT_NE((*hints)[0] & (1U << 4), 0U) << "PMinSize";
-    EXPECT_EQ((*hints)[5], 200U);
-    EXPECT_EQ((*hints)[6], 150U);
-}
-
-TEST_F(HarnessClientWindow, AnswersTheWindowManagersPingWhenAskedToClose) {
-    const auto window = mapped({});
-    xcb_connection_t* c = desktop_.server->connection();
-    Atoms atoms(c);
-    sendToRoot(c, desktop_.server->root(), window->id(), atoms("_NET_CLOSE_WINDOW"),
-               {XCB_CURRENT_TIME, 2});
-    EXPECT_TRUE(
-        waitUntil([&] { return window->closeRequested() && window->pingsAnswered() > 0; }, 5000ms))
-        << "close requested " << window->closeRequested() << ", pings answered "
-        << window->pingsAnswered();
-}
-
-TEST_F(HarnessClientWindow, IsListedWhileItExists) {
-    auto window = mapped({});
-    xcb_connection_t* c = desktop_.server->connection();
-    Atoms atoms(c);
-    const auto listed = [&] {
-        const auto clients = clientList(c, atoms, desktop_.server->root());
-        return std::find(clients.begin(), clients.end(), window->id()) != clients.end();
-    };
-    EXPECT_TRUE(listed());
-    window->destroy();
-    EXPECT_FALSE(listed());
-}
-
 TEST_F(HarnessClientWindow, ADockReservesItsStrut) {
     const auto dock = mapped({.title = "panel",
                               .x = 0,
@@ -404,33 +279,6 @@ TEST_F(HarnessClientWindow, ADockReservesItsStrut) {
     EXPECT_EQ(struts[0].window, dock->id());
     EXPECT_TRUE(struts[0].partial);
     EXPECT_EQ(struts[0].top, 30U);
-}
-
-TEST(HarnessClientWindowIceWM, ActivatesAndMaximizesAboveTheTaskbar) {
-    const auto desktop = Desktop::start(WmKind::IceWM, kScreenWidth, kScreenHeight);
-    const auto struts = findStrutWindows(desktop.server->connection(), desktop.server->root());
-    ASSERT_EQ(struts.size(), 1U);
-    const auto first = ClientWindow::create(*desktop.server, {.title = "first"});
-    const auto second = ClientWindow::create(*desktop.server, {.title = "second", .x = 500});
-    first->map();
-    second->map();
-    first->activate();
-    EXPECT_FALSE(second->isActive());
-    first->maximize();
-    // IceWM keeps a maximized window's borders, beyond the screen's edges and over the taskbar;
-    // the client area is what fills the work area's width and ends at the taskbar.
-    const double taskbarTop = kScreenHeight - static_cast<double>(struts[0].bottom);
-    Rect client;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            client = first->clientRectInRoot();
-            return client.x == 0 && client.width == kScreenWidth && client.maxY() == taskbarTop;
-        },
-        5000ms))
-        << "client area " << describe(client) << ", taskbar top " << taskbarTop;
-    const FrameExtents extents = first->frameExtents();
-    EXPECT_GT(extents.left, 0U);
-    EXPECT_EQ(first->visibleFrameInRoot().minX(), -static_cast<double>(extents.left));
 }
 
 } // namespace
