@@ -31,6 +31,62 @@ void AppDelegate::handleURL(std::string_view url) {
     }
 }
 
+namespace {
+
+std::optional<Screen> screenAt(const Screens& screens, std::int64_t index) {
+    const auto list = screens.screens();
+    if (index < 0 || static_cast<std::size_t>(index) >= list.size()) {
+        return std::nullopt;
+    }
+    return list[static_cast<std::size_t>(index)];
+}
+
+template <class T> const T* entry(const std::map<std::string, MenuValue>& map, const char* key) {
+    const auto it = map.find(key);
+    return it == map.end() ? nullptr : std::get_if<T>(&it->second);
+}
+
+} // namespace
+
+void AppDelegate::menuSnapAction(const MenuItem& item) {
+    const auto* raw = std::get_if<std::string>(&item.representedObject);
+    if (!raw) {
+        return;
+    }
+    const auto action = windowActionFromRawValue(*raw);
+    if (action && windowManager_) {
+        windowManager_->perform(*action);
+    }
+}
+
+void AppDelegate::loadPresetForScreen(const MenuItem& item) {
+    const auto* object = std::get_if<std::map<std::string, MenuValue>>(&item.representedObject);
+    if (!object || !regionManager_) {
+        return;
+    }
+    const auto* idText = entry<std::string>(*object, "presetID");
+    const auto* index = entry<std::int64_t>(*object, "screenIndex");
+    const auto id = idText ? Uuid::parse(*idText) : std::nullopt;
+    const auto screen = index ? screenAt(env_.screens, *index) : std::nullopt;
+    if (!id || !screen) {
+        return;
+    }
+    for (const RegionPreset& preset : regionManager_->allPresets()) {
+        if (preset.id == *id) {
+            regionManager_->applyPreset(preset, *screen);
+            return;
+        }
+    }
+}
+
+void AppDelegate::clearScreenLayout(const MenuItem& item) {
+    const auto* index = std::get_if<std::int64_t>(&item.representedObject);
+    const auto screen = index ? screenAt(env_.screens, *index) : std::nullopt;
+    if (screen && regionManager_) {
+        regionManager_->clearLayout(*screen);
+    }
+}
+
 void AppDelegate::waitForPermission() {
     waitingForPermission_ = true;
     std::weak_ptr<AppDelegate*> weak = self_;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/core/status_menu.h"
 #include "input/shortcut_manager.h"
 #include "input/snap_manager.h"
 #include "window/platform.h"
@@ -35,6 +36,12 @@ class AppDelegate {
     // every 0.3 s until it can.
     void applicationDidFinishLaunching();
     void handleURL(std::string_view url);
+
+    // The status menu's actions; each does nothing with a missing or malformed argument or an
+    // index that no longer names a screen.
+    void menuSnapAction(const MenuItem& item);
+    void loadPresetForScreen(const MenuItem& item);
+    void clearScreenLayout(const MenuItem& item);
 
     WindowManager* windowManager() const { return windowManager_.get(); }
     RegionManager* regionManager() const { return regionManager_; }
