@@ -26,6 +26,16 @@ test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
     return options;
 }
 
+std::unique_ptr<test::ClientWindow> activeWindowAt(test::XServer& server, const Rect& frame) {
+    test::ClientWindowOptions options;
+    options.x = int(frame.x);
+    options.y = int(frame.y);
+    auto window = test::ClientWindow::create(server, options);
+    window->map();
+    window->activate();
+    return window;
+}
+
 double median(std::vector<double> values) {
     if (values.empty()) {
         return -1;

@@ -5,11 +5,13 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/client_window.h"
 #include "support/process.h"
+#include "support/x_server.h"
 
 namespace vantile::bench {
 
@@ -20,6 +22,9 @@ bool standsAt(test::ClientWindow& window, const Rect& frame);
 // frame's corner and the client's size).
 test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
                                 const test::FrameExtents& extents);
+
+// A mapped, active client window whose frame's corner is at the rect's corner.
+std::unique_ptr<test::ClientWindow> activeWindowAt(test::XServer& server, const Rect& frame);
 
 double median(std::vector<double> values);
 

@@ -69,12 +69,7 @@ std::vector<double> measure(ClientWindow& window, InputInjector& input, const st
 
 int main() {
     auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
-    ClientWindowOptions options;
-    options.x = int(elsewhere.x);
-    options.y = int(elsewhere.y);
-    auto window = ClientWindow::create(*desktop.server, options);
-    window->map();
-    window->activate();
+    auto window = activeWindowAt(*desktop.server, elsewhere);
     const FrameExtents extents = window->frameExtents();
     const std::string display = desktop.server->display();
     InputInjector input(*desktop.server);

@@ -58,12 +58,7 @@ bool reset(ClientWindow& window, const VantileProgram& vantile, const std::strin
 
 int main() {
     auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
-    ClientWindowOptions options;
-    options.x = int(elsewhere.x);
-    options.y = int(elsewhere.y);
-    auto window = ClientWindow::create(*desktop.server, options);
-    window->map();
-    window->activate();
+    auto window = activeWindowAt(*desktop.server, elsewhere);
     const FrameExtents extents = window->frameExtents();
     auto vantile = VantileProgram::start(*desktop.server);
 
