@@ -126,6 +126,9 @@ void AppDelegate::setupManagers() {
                                                  env_.screens, env_.snapPreview);
     shortcutManager_->start();
     snapManager_->start();
+    if (onBuildStatusMenu) {
+        onBuildStatusMenu();
+    }
 }
 
 } // namespace vantile

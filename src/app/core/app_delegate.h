@@ -49,6 +49,9 @@ class AppDelegate {
     SnapManager* snapManager() const { return snapManager_.get(); }
     bool waitingForPermission() const { return waitingForPermission_; }
 
+    // Builds the status item and its menu; the last step of setting up.
+    std::function<void()> onBuildStatusMenu;
+
     static constexpr double permissionPollInterval = 0.3;
 
   private:

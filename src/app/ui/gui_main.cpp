@@ -18,6 +18,7 @@
 #include "app/ui/queued_screen_changes.h"
 #include "app/ui/quit_on_signal.h"
 #include "app/ui/snap_preview_window.h"
+#include "app/ui/status_menu_presenter.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_input_global.h"
 #include "window/x11/x11_screen_changes.h"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+#include "app/core/app_delegate.h"
+#include "app/core/status_menu.h"
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace vantile {
+
+// Shows the status menu in the desktop's tray: renders the menu tree into Qt menus, refills a
+// screen's preset list each time it opens, and hands every choice to the delegate.
+class StatusMenuPresenter : public QObject {
+  public:
+    StatusMenuPresenter(AppDelegate& delegate, const Screens& screens);
+    ~StatusMenuPresenter() override;
+
+    QMenu* menu() const { return menu_.get(); }
+
+  private:
+    void fill(QMenu* menu, const std::vector<MenuItem>& items);
+    void refillScreenMenu(QMenu* menu, std::int64_t screenIndex);
+    void trigger(const MenuItem& item);
+
+    AppDelegate& delegate_;
+    const Screens& screens_;
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+};
+
+} // namespace vantile
