@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/product_connection.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -17,13 +19,7 @@ namespace {
 
 using test::WmKind;
 
-std::unique_ptr<X11Connection> connectTo(const test::XServer& server) {
-    auto connection = X11Connection::open(server.display().c_str());
-    if (connection) {
-        connection->setStrictErrors(true);
-    }
-    return connection;
-}
+using test::connectTo;
 
 test::ClientWindowOptions withPid(std::uint32_t pid) {
     test::ClientWindowOptions options;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/product_connection.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -28,13 +30,7 @@ using namespace std::chrono_literals;
 using test::WantedMonitor;
 using test::WmKind;
 
-std::unique_ptr<X11Connection> connectTo(const test::XServer& server) {
-    auto connection = X11Connection::open(server.display().c_str());
-    if (connection) {
-        connection->setStrictErrors(true);
-    }
-    return connection;
-}
+using test::connectTo;
 
 // The primary at the bottom left, one monitor above it (partly), one to its right.
 const std::vector<WantedMonitor> kThreeMonitors = {
