@@ -2,6 +2,7 @@
 
 #include "app/core/app_delegate.h"
 #include "fake/fake_desktop.h"
+#include "fake/fake_onboarding_window.h"
 #include "support/temp_dir.h"
 
 namespace vantile {
@@ -14,7 +15,15 @@ class AppDelegateTest : public ::testing::Test {
     std::unique_ptr<AppDelegate> launch() {
         auto app = std::make_unique<AppDelegate>(AppEnvironment{
             desktop, desktop, desktop, desktop, preview, desktop, [this] { ++activations; },
-            [this]() -> RegionManager& { return regions; }});
+            [this]() -> RegionManager& { return regions; },
+            [this]() -> std::unique_ptr<OnboardingWindow> {
+                auto window = std::make_unique<test::FakeOnboardingWindow>(
+                    desktop, [this] { return desktop.trusted; });
+                onboarding = window.get();
+                ++onboardingWindowsMade;
+                return window;
+            },
+            [this] { ++terminations; }});
         app->applicationDidFinishLaunching();
         return app;
     }
@@ -23,6 +32,9 @@ class AppDelegateTest : public ::testing::Test {
     test::TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     int activations = 0;
+    int terminations = 0;
+    int onboardingWindowsMade = 0;
+    test::FakeOnboardingWindow* onboarding = nullptr;
     struct : SnapPreview {
         void show(const Rect&) override {}
         void hide() override {}
@@ -33,6 +45,7 @@ TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
     const auto window = desktop.addFocusedWindow({100, 100, 400, 300});
     auto app = launch();
     ASSERT_NE(app->windowManager(), nullptr);
+    EXPECT_EQ(onboardingWindowsMade, 0);
     EXPECT_EQ(desktop.pendingTasks(), 0u) << "no permission poll once trusted";
     app->handleURL("vantile://snap?action=leftHalf");
     EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 875}));
@@ -47,6 +60,10 @@ TEST_F(AppDelegateTest, UntrustedWaitsAndSnapDoesNothingButShowActivates) {
     EXPECT_EQ(app->windowManager(), nullptr);
     EXPECT_EQ(desktop.installedMonitors(), 0u) << "no shortcuts before the permission";
     EXPECT_TRUE(app->waitingForPermission());
+    ASSERT_EQ(onboardingWindowsMade, 1);
+    EXPECT_EQ(onboarding->shown, 1);
+    EXPECT_EQ(activations, 1) << "the onboarding window is brought to the front";
+    activations = 0;
     app->handleURL("vantile://snap?action=leftHalf");
     EXPECT_EQ(desktop.windows[window].frame, (Rect{100, 100, 400, 300}));
     app->handleURL("vantile://show?x=1");
@@ -71,6 +88,8 @@ TEST_F(AppDelegateTest, PermissionGrantedLaterSetsUpExactlyOnceWithinOnePoll) {
     EXPECT_TRUE(app->snapManager()->monitoring());
     EXPECT_EQ(desktop.installedMonitors(), 4u) << "two key and two mouse monitors, once";
     EXPECT_FALSE(app->waitingForPermission());
+    EXPECT_EQ(app->onboardingWindow(), nullptr) << "the window is gone within one poll";
+    EXPECT_EQ(onboardingWindowsMade, 1);
     EXPECT_EQ(desktop.pendingTasks(), 0u) << "polling stops once trusted";
     desktop.advance(1.0);
     EXPECT_EQ(app->windowManager(), manager) << "managers are created once";
@@ -83,6 +102,74 @@ TEST_F(AppDelegateTest, PollAfterTheDelegateIsGoneDoesNothing) {
     desktop.trusted = true;
     desktop.advance(0.3); // must not touch the destroyed delegate (ASan would report it)
     EXPECT_EQ(desktop.pendingTasks(), 0u);
+}
+
+TEST_F(AppDelegateTest, QuitBeforeThePermissionCreatesNothing) {
+    desktop.trusted = false;
+    auto app = launch();
+    ASSERT_NE(onboarding, nullptr);
+    onboarding->quitApp();
+    EXPECT_EQ(terminations, 1);
+    desktop.trusted = true;
+    desktop.advance(1.0);
+    EXPECT_EQ(app->windowManager(), nullptr) << "nothing is reported after Quit";
+    EXPECT_EQ(desktop.installedMonitors(), 0u);
+}
+
+TEST(OnboardingWindowTest, ReportsOnceAndStopsAndAWindowWithoutCallbacksStopsToo) {
+    test::FakeDesktop desktop;
+    bool trusted = false;
+    test::FakeOnboardingWindow window(desktop, [&] { return trusted; });
+    int granted = 0;
+    window.onAccessibilityGranted = [&] { ++granted; };
+    desktop.advance(0.9);
+    EXPECT_EQ(granted, 0);
+    EXPECT_TRUE(window.polling());
+    trusted = true;
+    desktop.advance(0.3);
+    EXPECT_EQ(granted, 1);
+    EXPECT_FALSE(window.polling());
+    EXPECT_EQ(desktop.pendingTasks(), 0u) << "no timer is left once the permission is found";
+    desktop.advance(3.0);
+    EXPECT_EQ(granted, 1);
+
+    test::FakeOnboardingWindow silent(desktop, [] { return true; });
+    desktop.advance(0.3);
+    EXPECT_FALSE(silent.polling());
+    EXPECT_EQ(desktop.pendingTasks(), 0u);
+}
+
+TEST(OnboardingWindowTest, QuitAndCloseStopThePollBeforeAnythingElse) {
+    test::FakeDesktop desktop;
+    bool trusted = false;
+    test::FakeOnboardingWindow window(desktop, [&] { return trusted; });
+    int granted = 0;
+    bool pollingWhenQuitting = true;
+    window.onAccessibilityGranted = [&] { ++granted; };
+    window.onQuit = [&] { pollingWhenQuitting = window.polling(); };
+    window.quitApp();
+    EXPECT_FALSE(pollingWhenQuitting);
+    trusted = true;
+    desktop.advance(1.0);
+    EXPECT_EQ(granted, 0);
+
+    test::FakeOnboardingWindow closing(desktop, [] { return false; });
+    closing.close();
+    EXPECT_EQ(closing.closed, 1);
+    EXPECT_FALSE(closing.polling());
+    desktop.advance(1.0);
+    EXPECT_EQ(desktop.pendingTasks(), 0u);
+}
+
+TEST(OnboardingWindowTest, ACheckAfterTheWindowIsGoneDoesNothing) {
+    test::FakeDesktop desktop;
+    int granted = 0;
+    {
+        test::FakeOnboardingWindow window(desktop, [] { return true; });
+        window.onAccessibilityGranted = [&] { ++granted; };
+    }
+    desktop.advance(0.3); // ASan reports any touch of the destroyed window
+    EXPECT_EQ(granted, 0);
 }
 
 } // namespace

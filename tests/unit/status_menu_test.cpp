@@ -66,10 +66,16 @@ class StatusMenuActions : public ::testing::Test {
         void show(const Rect&) override {}
         void hide() override {}
     } preview;
-    AppDelegate app{AppEnvironment{
-        desktop, desktop, desktop, desktop, preview, desktop, {}, [this]() -> RegionManager& {
-            return regions;
-        }}};
+    AppDelegate app{AppEnvironment{desktop,
+                                   desktop,
+                                   desktop,
+                                   desktop,
+                                   preview,
+                                   desktop,
+                                   {},
+                                   [this]() -> RegionManager& { return regions; },
+                                   {},
+                                   {}}};
     std::uint64_t window = 0;
 };
 

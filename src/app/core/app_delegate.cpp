@@ -11,7 +11,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (env_.backend.isTrusted()) {
         setupManagers();
     } else {
-        waitForPermission();
+        showAccessibilityOnboarding();
     }
 }
 
@@ -87,26 +87,32 @@ void AppDelegate::clearScreenLayout(const MenuItem& item) {
     }
 }
 
-void AppDelegate::waitForPermission() {
-    waitingForPermission_ = true;
+void AppDelegate::showAccessibilityOnboarding() {
+    if (!env_.makeOnboardingWindow) {
+        return;
+    }
+    auto window = env_.makeOnboardingWindow();
     std::weak_ptr<AppDelegate*> weak = self_;
-    env_.clock.runAfter(permissionPollInterval, [weak] {
+    window->onAccessibilityGranted = [weak] {
         if (const auto self = weak.lock()) {
-            (*self)->pollPermission();
+            AppDelegate& app = **self;
+            if (app.onboardingWindow_) {
+                app.onboardingWindow_->orderOut();
+                app.onboardingWindow_.reset();
+            }
+            app.setupManagers();
         }
-    });
-}
-
-void AppDelegate::pollPermission() {
-    if (!waitingForPermission_) {
-        return;
+    };
+    window->onQuit = [terminate = env_.terminate] {
+        if (terminate) {
+            terminate();
+        }
+    };
+    onboardingWindow_ = std::move(window);
+    onboardingWindow_->makeKeyAndOrderFront();
+    if (env_.activate) {
+        env_.activate();
     }
-    if (!env_.backend.isTrusted()) {
-        waitForPermission();
-        return;
-    }
-    waitingForPermission_ = false;
-    setupManagers();
 }
 
 void AppDelegate::setupManagers() {

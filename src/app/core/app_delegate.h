@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/core/onboarding_window.h"
 #include "app/core/status_menu.h"
 #include "input/shortcut_manager.h"
 #include "input/snap_manager.h"
@@ -24,6 +25,10 @@ struct AppEnvironment {
     std::function<void()> activate;
     // The region manager to use; the process-wide one when not given.
     std::function<RegionManager&()> regionManager;
+    // Makes the window that explains what is missing while the desktop cannot be controlled.
+    std::function<std::unique_ptr<OnboardingWindow>()> makeOnboardingWindow;
+    // Ends the program.
+    std::function<void()> terminate;
 };
 
 // The launch sequence and the root owner of the managers. URLs may arrive at any moment, also
@@ -32,8 +37,8 @@ class AppDelegate {
   public:
     explicit AppDelegate(AppEnvironment environment);
 
-    // Sets the managers up at once when the desktop can be controlled; otherwise checks again
-    // every 0.3 s until it can.
+    // Sets the managers up at once when the desktop can be controlled; otherwise shows the
+    // onboarding window, which reports when it can.
     void applicationDidFinishLaunching();
     void handleURL(std::string_view url);
 
@@ -47,16 +52,14 @@ class AppDelegate {
     RegionManager* regionManager() const { return regionManager_; }
     ShortcutManager* shortcutManager() const { return shortcutManager_.get(); }
     SnapManager* snapManager() const { return snapManager_.get(); }
-    bool waitingForPermission() const { return waitingForPermission_; }
+    bool waitingForPermission() const { return onboardingWindow_ != nullptr; }
+    OnboardingWindow* onboardingWindow() const { return onboardingWindow_.get(); }
 
     // Builds the status item and its menu; the last step of setting up.
     std::function<void()> onBuildStatusMenu;
 
-    static constexpr double permissionPollInterval = 0.3;
-
   private:
-    void waitForPermission();
-    void pollPermission();
+    void showAccessibilityOnboarding();
     void setupManagers();
 
     AppEnvironment env_;
@@ -64,8 +67,8 @@ class AppDelegate {
     std::unique_ptr<WindowManager> windowManager_;
     std::unique_ptr<ShortcutManager> shortcutManager_;
     std::unique_ptr<SnapManager> snapManager_;
-    bool waitingForPermission_ = false;
-    // Timer callbacks hold this weakly so that they do nothing once the delegate is gone.
+    std::unique_ptr<OnboardingWindow> onboardingWindow_;
+    // Callbacks handed out hold this weakly so that they do nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;
 };
 

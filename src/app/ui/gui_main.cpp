@@ -12,7 +12,9 @@
 #include "app/ipc/command_line.h"
 #include "app/ipc/instance_client.h"
 #include "app/ipc/instance_server.h"
+#include "app/ui/accessibility_onboarding_window.h"
 #include "app/ui/desktop_event_monitors.h"
+#include "app/ui/help_page.h"
 #include "app/ui/instance_service.h"
 #include "app/ui/qt_clock.h"
 #include "app/ui/queued_screen_changes.h"
@@ -103,8 +105,24 @@ int runGui(int argc, char** argv) {
     X11GlobalInput globalInput(*connection);
     DesktopEventMonitors monitors(globalInput);
     SnapPreviewWindow preview(x11ScreenSpaceToRoot(*connection), x11CompositorRunning(*connection));
-    AppDelegate delegate(AppEnvironment{
-        screens, screenChanges, backend, monitors, preview, clock, activateOwnWindows, {}});
+    AppDelegate delegate(AppEnvironment{screens,
+                                        screenChanges,
+                                        backend,
+                                        monitors,
+                                        preview,
+                                        clock,
+                                        activateOwnWindows,
+                                        {},
+                                        [&]() -> std::unique_ptr<OnboardingWindow> {
+                                            return std::make_unique<AccessibilityOnboardingWindow>(
+                                                clock, [&] { return backend.isTrusted(); },
+                                                openHelpPage);
+                                        },
+                                        [] { QCoreApplication::quit(); }});
+    std::unique_ptr<StatusMenuPresenter> statusMenu;
+    delegate.onBuildStatusMenu = [&] {
+        statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);
+    };
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(&xEvents, &QSocketNotifier::activated, [&] {

@@ -5,26 +5,11 @@
 #include <QPainter>
 #include <QSystemTrayIcon>
 
+#include "app/ui/app_glyph.h"
+
 namespace vantile {
 
 namespace {
-
-// A window standing on a screen, drawn dark with a light edge so that it reads on light and on
-// dark panels alike.
-QIcon trayIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(255, 255, 255, 230), 3));
-    painter.setBrush(QColor(40, 40, 40, 230));
-    painter.drawRoundedRect(QRectF(6, 14, 52, 40), 6, 6);
-    painter.setBrush(QColor(240, 240, 240));
-    painter.setPen(QPen(QColor(30, 30, 30), 2));
-    painter.drawRoundedRect(QRectF(14, 22, 26, 22), 3, 3);
-    painter.fillRect(QRectF(15, 23, 24, 5), QColor(30, 30, 30));
-    return QIcon(pixmap);
-}
 
 QKeySequence shortcutOf(const MenuItem& item) {
     if (item.keyEquivalent.empty()) {

@@ -1,0 +1,28 @@
+#include "app/ui/help_page.h"
+
+#include <QProcess>
+#include <QUrl>
+#include <filesystem>
+
+namespace vantile {
+
+std::optional<std::string> helpPagePath() {
+    for (const char* candidate : {VANTILE_HELP_PAGE_INSTALLED, VANTILE_HELP_PAGE_SOURCE}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+void openHelpPage() {
+    const auto path = helpPagePath();
+    if (!path) {
+        return;
+    }
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(*path)).toString();
+    QProcess::startDetached("xdg-open", {url});
+}
+
+} // namespace vantile
