@@ -47,8 +47,16 @@ class StatusMenuPresenterTest : public ::testing::Test {
         void show(const Rect&) override {}
         void hide() override {}
     } preview;
-    AppDelegate delegate{AppEnvironment{desktop, desktop, desktop, desktop, preview, desktop, {},
-                                        [this]() -> RegionManager& { return regions; }}};
+    AppDelegate delegate{AppEnvironment{desktop,
+                                        desktop,
+                                        desktop,
+                                        desktop,
+                                        preview,
+                                        desktop,
+                                        {},
+                                        [this]() -> RegionManager& { return regions; },
+                                        {},
+                                        {}}};
     std::uint64_t window = 0;
 };
 

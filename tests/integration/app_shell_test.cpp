@@ -1,0 +1,164 @@
+// The program as a desktop user meets it: the onboarding window while no window manager can be
+// asked to move windows, its going away once one runs, the command that hands its link to the
+// running instance, and the instance's socket turning strangers away.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <iostream>
+
+#include "app/ipc/message.h"
+#include "app/ipc/unique_fd.h"
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/input_injection.h"
+#include "support/other_user.h"
+#include "support/rect_printing.h"
+#include "support/titled_windows.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+#include "support/window_manager.h"
+#include "support/x_server.h"
+
+namespace vantile::test {
+namespace {
+
+constexpr const char* kOnboardingTitle = "Vantile Window Manager";
+constexpr xcb_keysym_t kControlL = 0xffe3, kAltL = 0xffe9, kLeft = 0xff51;
+
+ClientWindowOptions clientAt(int x, int y) {
+    ClientWindowOptions options;
+    options.x = x;
+    options.y = y;
+    return options;
+}
+
+Rect clientSizeOf(xcb_connection_t* connection, xcb_window_t window) {
+    auto* reply = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    const Rect size = reply ? Rect{0, 0, double(reply->width), double(reply->height)} : Rect{};
+    free(reply);
+    return size;
+}
+
+TEST(OnboardingEndToEnd, ShownWithoutWindowManagerGoneOnceOneRunsThenShortcutsWork) {
+    auto server = XServer::start(1920, 1080);
+    auto window = ClientWindow::create(*server, clientAt(300, 200));
+    window->map();
+    auto vantile = VantileProgram::start(*server);
+
+    std::optional<xcb_window_t> onboarding;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return (onboarding = findViewableWindowTitled(server->connection(), kOnboardingTitle))
+                .has_value();
+        },
+        5000ms))
+        << "no viewable window titled \"" << kOnboardingTitle << "\": " << vantile->report();
+    EXPECT_EQ(clientSizeOf(server->connection(), *onboarding), (Rect{0, 0, 480, 320}));
+
+    const auto wmStarted = std::chrono::steady_clock::now();
+    auto wm = WindowManager::start(*server, WmKind::Openbox);
+    EXPECT_TRUE(waitUntil(
+        [&] { return !findViewableWindowTitled(server->connection(), kOnboardingTitle); }, 5000ms))
+        << "the onboarding window stays after a window manager started: " << vantile->report();
+    const auto gone =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wmStarted);
+    std::cout << "[ figure ] onboarding window gone " << gone.count()
+              << " ms after the window manager was started (checks every 300 ms)\n";
+
+    window->activate();
+    InputInjector input(*server);
+    input.chord({input.keycodeOf(kControlL), input.keycodeOf(kAltL), input.keycodeOf(kLeft)});
+    input.sync();
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
+    EXPECT_TRUE(window->waitForVisibleFrame({0, 0, 960, 1080}, 2000ms, 1.0))
+        << "Ctrl+Alt+Left once set up: " << describe(window->lastSeenFrame());
+}
+
+class InstanceEndToEnd : public ::testing::Test {
+  protected:
+    InstanceEndToEnd() : desktop(Desktop::start(WmKind::Openbox, 1920, 1080)) {
+        window = ClientWindow::create(*desktop.server, clientAt(300, 200));
+        window->map();
+        window->activate();
+        vantile = VantileProgram::start(*desktop.server);
+        start = window->visibleFrameInRoot();
+    }
+
+    Desktop desktop;
+    std::unique_ptr<ClientWindow> window;
+    std::unique_ptr<VantileProgram> vantile;
+    Rect start;
+};
+
+TEST_F(InstanceEndToEnd, ASecondInvocationHandsItsLinkToTheFirstAndEnds) {
+    const auto result = vantile->run({"vantile://snap?action=rightHalf"});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
+    EXPECT_TRUE(window->waitForVisibleFrame({960, 0, 960, 1080}, 2000ms, 1.0))
+        << describe(window->lastSeenFrame());
+    EXPECT_TRUE(vantile->running()) << vantile->report();
+}
+
+// Sends one message to the socket and returns what came back before the instance hung up.
+std::string exchange(const std::filesystem::path& socket, const InstanceMessage& message) {
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        return "<cannot connect>";
+    }
+    const std::string bytes = encodeMessage(message);
+    if (::send(fd.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) < 0) {
+        return {};
+    }
+    ::shutdown(fd.get(), SHUT_WR);
+    timeval timeout{5, 0};
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string reply;
+    char buffer[64];
+    for (ssize_t n; (n = ::recv(fd.get(), buffer, sizeof buffer, 0)) > 0;) {
+        reply.append(buffer, static_cast<std::size_t>(n));
+    }
+    return reply;
+}
+
+TEST_F(InstanceEndToEnd, AnotherUserIsTurnedAwayOnBothEndsOfTheSocket) {
+    if (!canActAsOtherUser()) {
+        GTEST_SKIP() << "acting as another user needs root";
+    }
+    const auto socket = vantile->socketPath();
+    // The instance drops a stranger's connection: no link is followed, no ping answered.
+    EXPECT_EQ(runAsOtherUser([&] {
+                  const std::string url = exchange(
+                      socket, {InstanceMessage::Kind::url, "vantile://snap?action=leftHalf"});
+                  const std::string pong = exchange(socket, {InstanceMessage::Kind::ping, ""});
+                  return url.empty() && pong.empty() ? 0 : 1;
+              }),
+              0);
+    // The command, run by a stranger, will not talk to an instance that is not its user's.
+    const auto options = vantile->commandOptions({"snap", "leftHalf"});
+    EXPECT_NE(runAsOtherUser([&] {
+                  for (const auto& [name, value] : options.environment) {
+                      ::setenv(name.c_str(), value.c_str(), 1);
+                  }
+                  std::vector<char*> argv;
+                  for (const auto& arg : options.argv) {
+                      argv.push_back(const_cast<char*>(arg.c_str()));
+                  }
+                  argv.push_back(nullptr);
+                  ::execv(argv[0], argv.data());
+                  return 126;
+              }),
+              std::optional<int>(0));
+    ASSERT_TRUE(vantile->ping()) << "the instance still serves its own user: " << vantile->report();
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "nothing a stranger sent was carried out";
+}
+
+} // namespace
+} // namespace vantile::test

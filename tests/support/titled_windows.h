@@ -1,0 +1,18 @@
+#pragma once
+
+// Finding a program's window on the X server by its title, as a user sees it, whether a window
+// manager has framed it or not.
+
+#include <xcb/xcb.h>
+
+#include <optional>
+#include <string>
+
+namespace vantile::test {
+
+// The first window within three levels below the root whose _NET_WM_NAME (or WM_NAME) is the
+// title and that is viewable (mapped, with every ancestor mapped).
+std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
+                                                     const std::string& title);
+
+} // namespace vantile::test
