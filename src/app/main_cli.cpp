@@ -36,11 +36,15 @@ std::string programDirectory() {
     return exe.substr(0, exe.rfind('/'));
 }
 
-// Next to this binary in a build tree, in the library folder once installed.
+// Next to this binary in a build tree; in the library folder once installed, found from this
+// binary's place first so that an installed tree can be moved.
 std::string guiProgram() {
-    const std::string sibling = programDirectory() + "/vantile-gui";
-    if (::access(sibling.c_str(), X_OK) == 0) {
-        return sibling;
+    const std::string directory = programDirectory();
+    for (const std::string& candidate :
+         {directory + "/vantile-gui", directory + "/" VANTILE_LIBEXEC_RELATIVE "/vantile-gui"}) {
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
     }
     return std::string(VANTILE_LIBEXEC_DIR) + "/vantile-gui";
 }

@@ -1,5 +1,6 @@
 #include "app/ui/help_page.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QUrl>
 #include <filesystem>
@@ -7,7 +8,10 @@
 namespace vantile {
 
 std::optional<std::string> helpPagePath() {
-    for (const char* candidate : {VANTILE_HELP_PAGE_INSTALLED, VANTILE_HELP_PAGE_SOURCE}) {
+    const std::string besideProgram =
+        QCoreApplication::applicationDirPath().toStdString() + "/" VANTILE_HELP_PAGE_RELATIVE;
+    for (const std::string& candidate : {besideProgram, std::string(VANTILE_HELP_PAGE_INSTALLED),
+                                         std::string(VANTILE_HELP_PAGE_SOURCE)}) {
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) {
             return candidate;
