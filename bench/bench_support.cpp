@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -45,20 +46,41 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+namespace {
+
+// Context switches of one thread, from its status file.
+long contextSwitchesIn(const std::string& statusPath) {
+    std::ifstream status(statusPath);
+    long total = 0;
+    for (std::string line; std::getline(status, line);) {
+        std::istringstream words(line);
+        std::string key;
+        long value = 0;
+        words >> key >> value;
+        if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
+            total += value;
+        }
+    }
+    return total;
+}
+
+} // namespace
+
 ProcessUsage usageOf(pid_t pid) {
     ProcessUsage usage;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::ifstream stat(proc + "/stat");
     const std::string text((std::istreambuf_iterator<char>(stat)), {});
     std::istringstream fields(text.substr(text.rfind(')') + 2));
     std::string field;
     double ticks = 0;
     for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15) { // user and system time
+        if (i == 14 || i == 15) { // user and system time of all threads
             ticks += std::stod(field);
         }
     }
     usage.cpuSeconds = ticks / double(::sysconf(_SC_CLK_TCK));
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::ifstream status(proc + "/status");
     for (std::string line; std::getline(status, line);) {
         std::istringstream words(line);
         std::string key;
@@ -66,9 +88,12 @@ ProcessUsage usageOf(pid_t pid) {
         words >> key >> value;
         if (key == "VmRSS:") {
             usage.residentKiB = value;
-        } else if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
-            usage.contextSwitches += value;
         }
+    }
+    // Every thread's wake-ups, not only the main thread's.
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(proc + "/task", error)) {
+        usage.contextSwitches += contextSwitchesIn(task.path().string() + "/status");
     }
     return usage;
 }

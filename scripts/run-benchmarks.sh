@@ -8,3 +8,5 @@ cmake --build "$build" --target vantile_regions_bench
 "$build/bench/vantile_regions_bench"
 cmake --build "$build" --target vantile_input_bench
 "$build/bench/vantile_input_bench"
+cmake --build "$build" --target vantile_shell_bench
+"$build/bench/vantile_shell_bench"
