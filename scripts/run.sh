@@ -1,20 +1,47 @@
 #!/usr/bin/env bash
 # Starts vantile on this desktop. Without a display, starts a private virtual desktop (Xvfb,
-# Openbox, a sample window), runs vantile there and shows a few snaps, so that the program can be
-# seen working on a headless machine.
+# Openbox, a few sample windows), runs vantile there, drives a short tour through vantile:// links
+# and writes a screenshot of each step into a folder it names.
 set -euo pipefail
 build=${1:-build}
 vantile="$(cd "$build" && pwd)/vantile"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "Starting vantile on $DISPLAY. Try: $vantile snap leftHalf"
+  echo "Starting vantile on $DISPLAY; its menu is in the tray. Try: $vantile snap leftHalf"
   exec "$vantile"
 fi
 
+tour=${VANTILE_TOUR_DIR:-$PWD/vantile-tour}
+mkdir -p "$tour"
+rm -f "$tour"/*.png
 workdir=$(mktemp -d /tmp/vantile-demo.XXXXXX)
+chmod 700 "$workdir"
 cleanup() { kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; }
 trap cleanup EXIT
-exec 3<> "$workdir/displayfd"
+
+# Waits up to 10 s for a condition; says which one failed.
+wait_for() {
+  local what=$1; shift
+  for _ in $(seq 200); do "$@" >/dev/null 2>&1 && return 0; sleep 0.05; done
+  echo "timed out waiting for $what (logs in $workdir)" >&2
+  exit 1
+}
+
+step=0
+shot() {
+  step=$((step + 1))
+  local file
+  file=$(printf '%s/%02d-%s.png' "$tour" "$step" "$1")
+  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$file"
+  printf '  %-58s %s\n' "$2" "$(basename "$file")"
+}
+
+sample_geometry() {
+  xwininfo -name "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /Width/{w=$2} /Height/{h=$2} END{print w"x"h"+"x"+"y}'
+}
+
+exec 3<>"$workdir/displayfd"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1600x900x24 >"$workdir/xvfb.log" 2>&1 &
 display_number=""
 for _ in $(seq 100); do
@@ -23,21 +50,52 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 [ -n "$display_number" ] || { echo "Xvfb did not start; see $workdir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$display_number" XDG_RUNTIME_DIR="$workdir"
-chmod 700 "$workdir"
-openbox >"$workdir/openbox.log" 2>&1 &
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
-xterm -geometry 80x24+200+150 -title "Sample window" &
-until wmctrl -l 2>/dev/null | grep -q "Sample window"; do sleep 0.05; done
-wmctrl -a "Sample window"
-"$vantile" >"$workdir/vantile.log" 2>&1 &
-until "$vantile" --ping >/dev/null 2>&1; do sleep 0.05; done
+export DISPLAY=":$display_number" XDG_RUNTIME_DIR="$workdir" HOME="$workdir/home"
+export XDG_CONFIG_HOME="$workdir/home/.config"
+mkdir -p "$XDG_CONFIG_HOME"
+xsetroot -solid '#3b4252'
 
-echo "vantile is running on a private virtual desktop ($DISPLAY, 1600x900)."
-for action in leftHalf topRight bottomHalf almostMaximize center restore; do
-  "$vantile" snap "$action"
-  "$vantile" --ping
-  geometry=$(xwininfo -name "Sample window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width/{w=$2} /Height/{h=$2} END{print w"x"h"+"x"+"y}')
-  printf '  vantile snap %-15s -> sample window client area at %s\n' "$action" "$geometry"
+echo "A private virtual desktop ($DISPLAY, 1600x900) for a tour; screenshots go to $tour:"
+# Started before any window manager runs, vantile cannot move windows yet and says so.
+"$vantile" >"$workdir/vantile.log" 2>&1 &
+wait_for "vantile to answer" "$vantile" --ping
+# Whether a window titled like the onboarding window is on screen (hidden ones keep their title).
+onboarding_shown() {
+  local id
+  for id in $(xwininfo -root -tree | awk '/"Vantile Window Manager"/{print $1}'); do
+    xwininfo -id "$id" | grep -q IsViewable && return 0
+  done
+  return 1
+}
+wait_for "the onboarding window" onboarding_shown
+shot onboarding "no window manager yet: the onboarding window"
+
+openbox >"$workdir/openbox.log" 2>&1 &
+wait_for "Openbox" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+wait_for "the onboarding window to go" eval '! onboarding_shown'
+for title in Notes Terminal Mail; do
+  xterm -geometry 70x18+$((150 + RANDOM % 400))+$((100 + RANDOM % 300)) -title "$title" \
+    -bg '#eceff4' -fg '#2e3440' -e sh -c "echo $title; exec sleep 3600" 2>>"$workdir/xterm.log" &
+  wait_for "the sample window $title" sh -c "wmctrl -l | grep -q '$title'"
 done
-echo "Logs are in $workdir."
+shot desktop "Openbox started: vantile is set up, three sample windows"
+
+active_is() {
+  local id
+  id=$(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')
+  xprop -id "$id" WM_NAME | grep -q "\"$1\""
+}
+tour_step() { # window, action
+  wmctrl -a "$1"
+  wait_for "$1 to be active" active_is "$1"
+  "$vantile" "vantile://snap?action=$2"
+  "$vantile" --ping
+  shot "$1-$2" "$(printf '%-8s vantile://snap?action=%-15s -> %s' "$1" "$2" "$(sample_geometry "$1")")"
+}
+tour_step Notes leftHalf
+tour_step Terminal topRight
+tour_step Mail bottomRight
+tour_step Mail maximize
+tour_step Mail restore
+tour_step Terminal center
+echo "Screenshots are in $tour; logs in $workdir."

@@ -32,9 +32,11 @@ class GlyphView : public QWidget {
     }
 };
 
-QFont systemFont(double points, QFont::Weight weight) {
+// Sizes are in the layout's points, which are Qt's device-independent pixels (a Qt "point" is
+// 4/3 of one at 96 dpi, and the texts would no longer fit their frames).
+QFont systemFont(int points, QFont::Weight weight) {
     QFont font;
-    font.setPointSizeF(points);
+    font.setPixelSize(points);
     font.setWeight(weight);
     return font;
 }
