@@ -93,9 +93,24 @@ ProcessUsage usageOf(pid_t pid) {
     // Every thread's wake-ups, not only the main thread's.
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator(proc + "/task", error)) {
-        usage.contextSwitches += contextSwitchesIn(task.path().string() + "/status");
+        const long switches = contextSwitchesIn(task.path().string() + "/status");
+        usage.threadSwitches[std::stol(task.path().filename().string())] = switches;
+        usage.contextSwitches += switches;
     }
     return usage;
+}
+
+WakeUps wakeUpsBetween(const ProcessUsage& before, const ProcessUsage& after) {
+    WakeUps wakeUps;
+    for (const auto& [thread, switches] : before.threadSwitches) {
+        const auto later = after.threadSwitches.find(thread);
+        if (later == after.threadSwitches.end()) {
+            ++wakeUps.threadsEnded;
+        } else {
+            wakeUps.switches += later->second - switches;
+        }
+    }
+    return wakeUps;
 }
 
 } // namespace vantile::bench

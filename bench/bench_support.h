@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,16 @@ struct ProcessUsage {
     double cpuSeconds = 0;
     long residentKiB = 0;
     long contextSwitches = 0;
+    // Context switches by thread id.
+    std::map<long, long> threadSwitches;
 };
 ProcessUsage usageOf(pid_t pid);
+
+// Wake-ups between two readings of threads alive at both, and the threads that ended meanwhile.
+struct WakeUps {
+    long switches = 0;
+    std::size_t threadsEnded = 0;
+};
+WakeUps wakeUpsBetween(const ProcessUsage& before, const ProcessUsage& after);
 
 } // namespace vantile::bench
