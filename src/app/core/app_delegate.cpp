@@ -7,6 +7,8 @@ namespace vantile {
 AppDelegate::AppDelegate(AppEnvironment environment)
     : env_(std::move(environment)), self_(std::make_shared<AppDelegate*>(this)) {}
 
+AppDelegate::~AppDelegate() = default;
+
 void AppDelegate::applicationDidFinishLaunching() {
     if (env_.backend.isTrusted()) {
         setupManagers();
@@ -122,12 +124,12 @@ void AppDelegate::setupManagers() {
     auto accessibility = std::make_unique<AccessibilityManager>(env_.backend, env_.clock);
     auto screenDetection = std::make_unique<ScreenDetection>(env_.screens);
     // Creating it loads the remembered presets and starts following screen changes.
-    regionManager_ = env_.regionManager ? &env_.regionManager()
-                                        : &RegionManager::shared(env_.screens, env_.screenChanges);
+    editorRegions();
     windowManager_ = std::make_unique<WindowManager>(std::move(accessibility),
                                                      std::move(screenDetection), *regionManager_);
     shortcutManager_ =
         std::make_unique<ShortcutManager>(*windowManager_, *regionManager_, env_.monitors);
+    shortcutManager_->setEditorOpener(std::shared_ptr<RegionEditorOpener>(self_, this));
     snapManager_ = std::make_unique<SnapManager>(*windowManager_, *regionManager_, env_.monitors,
                                                  env_.screens, env_.snapPreview);
     shortcutManager_->start();

@@ -6,6 +6,9 @@
 
 #include "app/core/onboarding_window.h"
 #include "app/core/status_menu.h"
+#include "editor/editor_toolbar.h"
+#include "editor/region_editor_delegate.h"
+#include "editor/region_editor_window.h"
 #include "input/shortcut_manager.h"
 #include "input/snap_manager.h"
 #include "window/platform.h"
@@ -29,13 +32,23 @@ struct AppEnvironment {
     std::function<std::unique_ptr<OnboardingWindow>()> makeOnboardingWindow;
     // Ends the program.
     std::function<void()> terminate;
+    // The region editor's window for a screen, with its starting tree; the primary one carries
+    // the editor's keys.
+    std::function<std::unique_ptr<RegionEditorWindow>(const Screen&, BSPNode, bool isPrimary)>
+        makeEditorWindow;
+    std::function<std::unique_ptr<EditorToolbar>(const Screen&, RegionManager&,
+                                                 EditorToolbarCallbacks)>
+        makeEditorToolbar;
 };
 
 // The launch sequence and the root owner of the managers. URLs may arrive at any moment, also
 // before the managers exist.
-class AppDelegate {
+class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
   public:
     explicit AppDelegate(AppEnvironment environment);
+    ~AppDelegate() override;
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
 
     // Sets the managers up at once when the desktop can be controlled; otherwise shows the
     // onboarding window, which reports when it can.
@@ -47,6 +60,20 @@ class AppDelegate {
     void menuSnapAction(const MenuItem& item);
     void loadPresetForScreen(const MenuItem& item);
     void clearScreenLayout(const MenuItem& item);
+    void openRegionEditorAction() { openRegionEditor(); }
+
+    // The region editor: one window per screen and the toolbar. Opening closes an open editor
+    // first; finishing applies every window's tree to the screens' layouts in memory; saving
+    // stores them as a new preset and keeps the editor open.
+    void openRegionEditor() override;
+    void closeRegionEditor() override;
+    void finishRegionEditing() override;
+    void loadPresetIntoEditor(const RegionPreset& preset);
+    void saveEditorAsPreset(const std::string& name);
+    const std::vector<std::unique_ptr<RegionEditorWindow>>& editorWindows() const {
+        return editorWindows_;
+    }
+    EditorToolbar* editorToolbar() const { return editorToolbar_.get(); }
 
     WindowManager* windowManager() const { return windowManager_.get(); }
     RegionManager* regionManager() const { return regionManager_; }
@@ -61,6 +88,10 @@ class AppDelegate {
   private:
     void showAccessibilityOnboarding();
     void setupManagers();
+    RegionManager& editorRegions();
+    void addEditorWindow(const Screen& screen, bool isPrimary);
+    void addEditorToolbar(const std::vector<Screen>& screens);
+    void storeWorkingTrees();
 
     AppEnvironment env_;
     RegionManager* regionManager_ = nullptr;
@@ -68,6 +99,8 @@ class AppDelegate {
     std::unique_ptr<ShortcutManager> shortcutManager_;
     std::unique_ptr<SnapManager> snapManager_;
     std::unique_ptr<OnboardingWindow> onboardingWindow_;
+    std::vector<std::unique_ptr<RegionEditorWindow>> editorWindows_;
+    std::unique_ptr<EditorToolbar> editorToolbar_;
     // Callbacks handed out hold this weakly so that they do nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;
 };

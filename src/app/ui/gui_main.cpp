@@ -21,6 +21,8 @@
 #include "app/ui/quit_on_signal.h"
 #include "app/ui/snap_preview_window.h"
 #include "app/ui/status_menu_presenter.h"
+#include "editor/ui/qt_editor_toolbar.h"
+#include "editor/ui/qt_region_editor_window.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_input_global.h"
 #include "window/x11/x11_screen_changes.h"
@@ -104,21 +106,39 @@ int runGui(int argc, char** argv) {
     QueuedScreenChanges screenChanges(x11ScreenChanges);
     X11GlobalInput globalInput(*connection);
     DesktopEventMonitors monitors(globalInput);
-    SnapPreviewWindow preview(x11ScreenSpaceToRoot(*connection), x11CompositorRunning(*connection));
-    AppDelegate delegate(AppEnvironment{screens,
-                                        screenChanges,
-                                        backend,
-                                        monitors,
-                                        preview,
-                                        clock,
-                                        activateOwnWindows,
-                                        {},
-                                        [&]() -> std::unique_ptr<OnboardingWindow> {
-                                            return std::make_unique<AccessibilityOnboardingWindow>(
-                                                clock, [&] { return backend.isTrusted(); },
-                                                openHelpPage);
-                                        },
-                                        [] { QCoreApplication::quit(); }});
+    const auto compositing = x11CompositorRunning(*connection);
+    const auto toQtGlobal = x11ScreenSpaceToQtGlobal(*connection);
+    SnapPreviewWindow preview(x11ScreenSpaceToRoot(*connection), compositing);
+    AppDelegate* running = nullptr;
+    const auto typingInToolbar = [&running] {
+        return running && running->editorToolbar() && running->editorToolbar()->isEditingName();
+    };
+    AppDelegate delegate(AppEnvironment{
+        screens,
+        screenChanges,
+        backend,
+        monitors,
+        preview,
+        clock,
+        activateOwnWindows,
+        {},
+        [&]() -> std::unique_ptr<OnboardingWindow> {
+            return std::make_unique<AccessibilityOnboardingWindow>(
+                clock, [&] { return backend.isTrusted(); }, openHelpPage);
+        },
+        [] { QCoreApplication::quit(); },
+        [&](const Screen& screen, BSPNode tree,
+            bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
+            return std::make_unique<QtRegionEditorWindow>(screen, std::move(tree), isPrimary,
+                                                          monitors, typingInToolbar,
+                                                          toQtGlobal(screen.frame), compositing());
+        },
+        [&](const Screen& screen, RegionManager& regions,
+            EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
+            return std::make_unique<QtEditorToolbar>(screen, regions, screens, toQtGlobal,
+                                                     compositing(), std::move(callbacks));
+        }});
+    running = &delegate;
     std::unique_ptr<StatusMenuPresenter> statusMenu;
     delegate.onBuildStatusMenu = [&] {
         statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);

@@ -147,6 +147,12 @@ SnapPreviewWindow::ToRoot x11ScreenSpaceToRoot(X11Connection& connection) {
     };
 }
 
+std::function<QRect(const Rect&)> x11ScreenSpaceToQtGlobal(X11Connection& connection) {
+    return [toRoot = x11ScreenSpaceToRoot(connection)](const Rect& screenRect) {
+        return rootPixelsToQtGlobal(toRoot(screenRect), qtScreens());
+    };
+}
+
 SnapPreviewWindow::CompositingCheck x11CompositorRunning(X11Connection& connection) {
     const xcb_atom_t selection =
         connection.atom("_NET_WM_CM_S" + std::to_string(screenNumber(connection)));

@@ -47,6 +47,10 @@ class SnapPreviewWindow : public SnapPreview {
 // anew on each call since monitors come and go. The connection must outlive the function.
 SnapPreviewWindow::ToRoot x11ScreenSpaceToRoot(X11Connection& connection);
 
+// Screen space to Qt's global coordinates, for placing the program's own windows; read anew on
+// each call like the function above.
+std::function<QRect(const Rect&)> x11ScreenSpaceToQtGlobal(X11Connection& connection);
+
 // Whether the selection _NET_WM_CM_S<n> of the connection's screen has an owner, which is how a
 // compositing manager announces itself. The connection must outlive the function.
 SnapPreviewWindow::CompositingCheck x11CompositorRunning(X11Connection& connection);

@@ -87,7 +87,9 @@ void StatusMenuPresenter::trigger(const MenuItem& item) {
     case MenuAction::quit:
         QCoreApplication::quit();
         break;
-    case MenuAction::openRegionEditorAction: // the region editor does not exist yet
+    case MenuAction::openRegionEditorAction:
+        delegate_.openRegionEditorAction();
+        break;
     case MenuAction::none:
         break;
     }

@@ -94,7 +94,10 @@ RegionEditorToolbar::RegionEditorToolbar(const Screen& screen, RegionManager& re
                                          std::function<void()> onCancel,
                                          std::function<void(const RegionPreset&)> onPresetSelected,
                                          std::function<void(const std::string&)> onSave)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // Left alone by the window manager like the editor windows, so that raising it puts it above
+    // them; it takes the input focus itself when a name is typed.
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint),
       regions_(regions), screens_(screens), onDone_(std::move(onDone)),
       onCancel_(std::move(onCancel)), onPresetSelected_(std::move(onPresetSelected)),
       onSave_(std::move(onSave)), translucent_(translucent) {

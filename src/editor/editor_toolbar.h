@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "regions/region_preset.h"
+
+namespace vantile {
+
+// What the editor's floating toolbar reports.
+struct EditorToolbarCallbacks {
+    std::function<void()> onDone;
+    std::function<void()> onCancel;
+    std::function<void(const RegionPreset&)> onPresetSelected;
+    std::function<void(const std::string&)> onSave;
+};
+
+// The editor's floating toolbar as its owner sees it.
+class EditorToolbar {
+  public:
+    virtual ~EditorToolbar() = default;
+    virtual void orderFront() = 0;
+    virtual void orderOut() = 0;
+    // Whether the user is typing a preset name in it: keys then belong to the name field.
+    virtual bool isEditingName() const = 0;
+};
+
+} // namespace vantile
