@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
         image.fill(Qt::transparent);
         const auto start = Clock::now();
         view.rebuildLayout();
-        view.render(&image);
+        // Without the palette's window background, which the editor's translucent window never
+        // paints: only what the editor itself draws is timed.
+        view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     const double ms = median(times);
