@@ -10,3 +10,5 @@ cmake --build "$build" --target vantile_input_bench
 "$build/bench/vantile_input_bench"
 cmake --build "$build" --target vantile_shell_bench
 "$build/bench/vantile_shell_bench"
+cmake --build "$build" --target vantile_editor_bench
+"$build/bench/vantile_editor_bench"

@@ -243,6 +243,10 @@ bool FakeDesktop::pressKey(const KeyEvent& event, bool toOwnWindow) {
     const auto installed = monitors_; // handlers may remove monitors
     bool swallowed = false;
     for (const auto& [token, monitor] : installed) {
+        // A monitor removed by an earlier handler hears nothing more.
+        if (!monitors_.contains(token)) {
+            continue;
+        }
         if (!toOwnWindow && monitor.globalKey) {
             monitor.globalKey(event);
         }

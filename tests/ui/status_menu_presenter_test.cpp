@@ -56,6 +56,8 @@ class StatusMenuPresenterTest : public ::testing::Test {
                                         {},
                                         [this]() -> RegionManager& { return regions; },
                                         {},
+                                        {},
+                                        {},
                                         {}}};
     std::uint64_t window = 0;
 };

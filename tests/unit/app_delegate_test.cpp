@@ -13,17 +13,25 @@ class AppDelegateTest : public ::testing::Test {
     AppDelegateTest() { desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875}); }
 
     std::unique_ptr<AppDelegate> launch() {
-        auto app = std::make_unique<AppDelegate>(AppEnvironment{
-            desktop, desktop, desktop, desktop, preview, desktop, [this] { ++activations; },
-            [this]() -> RegionManager& { return regions; },
-            [this]() -> std::unique_ptr<OnboardingWindow> {
-                auto window = std::make_unique<test::FakeOnboardingWindow>(
-                    desktop, [this] { return desktop.trusted; });
-                onboarding = window.get();
-                ++onboardingWindowsMade;
-                return window;
-            },
-            [this] { ++terminations; }});
+        auto app = std::make_unique<AppDelegate>(
+            AppEnvironment{desktop,
+                           desktop,
+                           desktop,
+                           desktop,
+                           preview,
+                           desktop,
+                           [this] { ++activations; },
+                           [this]() -> RegionManager& { return regions; },
+                           [this]() -> std::unique_ptr<OnboardingWindow> {
+                               auto window = std::make_unique<test::FakeOnboardingWindow>(
+                                   desktop, [this] { return desktop.trusted; });
+                               onboarding = window.get();
+                               ++onboardingWindowsMade;
+                               return window;
+                           },
+                           [this] { ++terminations; },
+                           {},
+                           {}});
         app->applicationDidFinishLaunching();
         return app;
     }

@@ -75,6 +75,8 @@ class StatusMenuActions : public ::testing::Test {
                                    {},
                                    [this]() -> RegionManager& { return regions; },
                                    {},
+                                   {},
+                                   {},
                                    {}}};
     std::uint64_t window = 0;
 };
