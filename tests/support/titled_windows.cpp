@@ -37,32 +37,61 @@ std::vector<xcb_window_t> children(xcb_connection_t* connection, xcb_window_t wi
     return {list, list + xcb_query_tree_children_length(reply.get())};
 }
 
-std::optional<xcb_window_t> search(xcb_connection_t* connection, Atoms& atoms, xcb_window_t parent,
-                                   const std::string& title, int levels) {
+bool titled(xcb_connection_t* connection, Atoms& atoms, xcb_window_t window,
+            const std::string& title) {
+    return stringProperty(connection, window, atoms("_NET_WM_NAME")) == title ||
+           stringProperty(connection, window, XCB_ATOM_WM_NAME) == title;
+}
+
+void search(xcb_connection_t* connection, Atoms& atoms, xcb_window_t parent,
+            const std::string& title, int levels, std::vector<xcb_window_t>& found) {
     for (const xcb_window_t window : children(connection, parent)) {
         if (!viewable(connection, window)) {
             continue;
         }
-        if (stringProperty(connection, window, atoms("_NET_WM_NAME")) == title ||
-            stringProperty(connection, window, XCB_ATOM_WM_NAME) == title) {
-            return window;
-        }
-        if (levels > 1) {
-            if (const auto found = search(connection, atoms, window, title, levels - 1)) {
-                return found;
-            }
+        if (titled(connection, atoms, window, title)) {
+            found.push_back(window);
+        } else if (levels > 1) {
+            search(connection, atoms, window, title, levels - 1, found);
         }
     }
-    return std::nullopt;
+}
+
+std::vector<xcb_window_t> allTitled(xcb_connection_t* connection, const std::string& title) {
+    Atoms atoms(connection);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    std::vector<xcb_window_t> found;
+    search(connection, atoms, root, title, 3, found);
+    return found;
+}
+
+Rect rootRectOf(xcb_connection_t* connection, xcb_window_t window) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    XcbReply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    XcbReply<xcb_translate_coordinates_reply_t> corner(xcb_translate_coordinates_reply(
+        connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr));
+    if (!geometry || !corner) {
+        return {};
+    }
+    return {double(corner->dst_x), double(corner->dst_y), double(geometry->width),
+            double(geometry->height)};
 }
 
 } // namespace
 
 std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
                                                      const std::string& title) {
-    Atoms atoms(connection);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    return search(connection, atoms, root, title, 3);
+    const auto found = allTitled(connection, title);
+    return found.empty() ? std::nullopt : std::optional<xcb_window_t>(found.front());
+}
+
+std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title) {
+    std::vector<Rect> rects;
+    for (const xcb_window_t window : allTitled(connection, title)) {
+        rects.push_back(rootRectOf(connection, window));
+    }
+    return rects;
 }
 
 } // namespace vantile::test

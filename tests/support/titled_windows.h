@@ -7,6 +7,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "window/geometry.h"
 
 namespace vantile::test {
 
@@ -14,5 +17,8 @@ namespace vantile::test {
 // title and that is viewable (mapped, with every ancestor mapped).
 std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
                                                      const std::string& title);
+
+// The root-pixel rectangles of all such windows, in stacking order from the bottom.
+std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title);
 
 } // namespace vantile::test

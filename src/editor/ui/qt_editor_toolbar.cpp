@@ -11,7 +11,9 @@ QtEditorToolbar::QtEditorToolbar(const Screen& screen, RegionManager& regions,
     : widget_(new RegionEditorToolbar(screen, regions, screens, toQtGlobal, translucent,
                                       std::move(callbacks.onDone), std::move(callbacks.onCancel),
                                       std::move(callbacks.onPresetSelected),
-                                      std::move(callbacks.onSave))) {}
+                                      std::move(callbacks.onSave))) {
+    widget_->setWindowTitle(title);
+}
 
 QtEditorToolbar::~QtEditorToolbar() {
     widget_->hide();

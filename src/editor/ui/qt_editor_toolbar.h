@@ -26,6 +26,8 @@ class QtEditorToolbar : public EditorToolbar {
 
     RegionEditorToolbar* widget() const { return widget_; }
 
+    static constexpr const char* title = "Vantile Region Editor Toolbar";
+
   private:
     // Deleted later rather than with this object: its own buttons close the editor.
     RegionEditorToolbar* widget_;

@@ -9,7 +9,8 @@ namespace {
 constexpr std::uint32_t kEvdevOffset = 8;
 
 // evdev code → key code of the same position on a US keyboard.
-constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 23> kKeysByPosition{{
+constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 25> kKeysByPosition{{
+    {1, 53},    // Escape
     {2, 18},    // 1
     {3, 19},    // 2
     {4, 20},    // 3
@@ -28,6 +29,7 @@ constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 23> kKeysByPositio
     {26, 33},   // [
     {27, 30},   // ]
     {28, 36},   // Return
+    {44, 6},    // Z
     {46, 8},    // C
     {103, 126}, // Up
     {105, 123}, // Left

@@ -1,0 +1,199 @@
+// The region editor of the real program on two RandR monitors under Openbox, used with the mouse
+// and keys as a user would (XTest): it covers every monitor, its split buttons and boundaries
+// change the layouts that Ctrl+Alt+N uses once applied, Escape leaves them alone, and a named
+// preset is written and chosen.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/input_injection.h"
+#include "support/rect_printing.h"
+#include "support/titled_windows.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+#include "support/x_server.h"
+
+namespace vantile::test {
+namespace {
+
+const std::vector<WantedMonitor> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
+                                                {"RIGHT", 1920, 0, 1200, 1080}};
+constexpr const char* kEditorTitle = "Vantile Region Editor";
+constexpr const char* kToolbarTitle = "Vantile Region Editor Toolbar";
+
+namespace keysym {
+constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, returnKey = 0xff0d, escape = 0xff1b;
+constexpr xcb_keysym_t e = 0x65, z = 0x7a, one = 0x31, three = 0x33;
+} // namespace keysym
+
+nlohmann::json readJson(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return nlohmann::json::parse(in, nullptr, false);
+}
+
+class RegionEditorEndToEnd : public ::testing::Test {
+  protected:
+    RegionEditorEndToEnd() : desktop(Desktop::start(WmKind::Openbox, 3120, 1080, twoMonitors)) {
+        ClientWindowOptions options;
+        options.x = 300;
+        options.y = 200;
+        window = ClientWindow::create(*desktop.server, options);
+        window->map();
+        window->activate();
+        vantile = VantileProgram::start(*desktop.server, {}, [this](const ProgramHome& home) {
+            configDir = home.configHome() / "VantileWindowManager";
+        });
+        input = std::make_unique<InputInjector>(*desktop.server);
+        input->moveTo(900, 700); // on the first monitor, where the toolbar then goes
+    }
+
+    xcb_connection_t* x() { return desktop.server->connection(); }
+    void settle() {
+        input->sync();
+        ASSERT_TRUE(vantile->ping()) << vantile->report();
+    }
+    void press(std::vector<xcb_keysym_t> keys) {
+        std::vector<xcb_keycode_t> codes;
+        for (const xcb_keysym_t sym : keys) {
+            codes.push_back(input->keycodeOf(sym));
+        }
+        input->chord(codes);
+        settle();
+    }
+    void click(int px, int py) {
+        input->moveTo(px, py);
+        input->pressButton(1);
+        input->releaseButton(1);
+        settle();
+    }
+    // Drags with the left button along the middle of the first monitor, in steps as a hand does.
+    void drag(int fromX, int toX) {
+        input->moveTo(fromX, 300);
+        input->pressButton(1);
+        const int step = toX > fromX ? 40 : -40;
+        for (int px = fromX + step; (step > 0 ? px < toX : px > toX); px += step) {
+            input->moveTo(px, 300);
+        }
+        input->moveTo(toX, 300);
+        input->releaseButton(1);
+        settle();
+    }
+    bool editorOpen() { return viewableWindowsTitled(x(), kEditorTitle).size() == 2; }
+    void openEditor() {
+        press({keysym::controlL, keysym::altL, keysym::e});
+        ASSERT_TRUE(waitUntil([&] { return editorOpen(); }, 5000ms))
+            << "editor windows: " << viewableWindowsTitled(x(), kEditorTitle).size() << "\n"
+            << vantile->report();
+    }
+    void expectEditorClosed() {
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                return viewableWindowsTitled(x(), kEditorTitle).empty() &&
+                       viewableWindowsTitled(x(), kToolbarTitle).empty();
+            },
+            5000ms))
+            << vantile->report();
+    }
+    void expectAt(const Rect& target, const std::string& step) {
+        EXPECT_TRUE(window->waitForVisibleFrame(target, 2000ms, 1.0))
+            << step << ": stands at " << describe(window->lastSeenFrame());
+    }
+    // Region n of the first monitor's layout, by Ctrl+Alt+n.
+    void snapToRegion(xcb_keysym_t digit) {
+        window->activate();
+        press({keysym::controlL, keysym::altL, digit});
+    }
+
+    Desktop desktop;
+    std::unique_ptr<ClientWindow> window;
+    std::unique_ptr<VantileProgram> vantile;
+    std::unique_ptr<InputInjector> input;
+    std::filesystem::path configDir;
+};
+
+// The first monitor starts from Halves; the left half's "two columns" button sits 4 px right of
+// its centre and 14 to 42 px below it: Qt's (484..512, 554..582) on a 1080-high monitor.
+constexpr int kSplitLeftHalfX = 498, kSplitLeftHalfY = 568;
+
+TEST_F(RegionEditorEndToEnd, CoversEveryMonitorAndASplitAppliedWithReturnIsUsed) {
+    openEditor();
+    auto editors = viewableWindowsTitled(x(), kEditorTitle);
+    std::sort(editors.begin(), editors.end(),
+              [](const Rect& a, const Rect& b) { return a.x < b.x; });
+    EXPECT_EQ(editors, (std::vector<Rect>{{0, 0, 1920, 1080}, {1920, 0, 1200, 1080}}));
+    EXPECT_EQ(viewableWindowsTitled(x(), kToolbarTitle), (std::vector<Rect>{{720, 16, 480, 48}}))
+        << "centred on the pointer's monitor, 16 px below its top";
+
+    click(kSplitLeftHalfX, kSplitLeftHalfY);
+    press({keysym::returnKey});
+    expectEditorClosed();
+    snapToRegion(keysym::one);
+    expectAt({0, 0, 480, 1080}, "Ctrl+Alt+1: the left half's first column");
+    snapToRegion(keysym::three);
+    expectAt({960, 0, 960, 1080}, "Ctrl+Alt+3: the right half");
+}
+
+TEST_F(RegionEditorEndToEnd, DraggingTheBoundaryMovesItAndCtrlZTakesBackAGesture) {
+    openEditor();
+    drag(960, 1440);
+    drag(1440, 1200);
+    press({keysym::controlL, keysym::z}); // takes back the second gesture as a whole
+    press({keysym::returnKey});
+    expectEditorClosed();
+    snapToRegion(keysym::one);
+    expectAt({0, 0, 1440, 1080}, "Ctrl+Alt+1 after dragging the boundary to three quarters");
+}
+
+TEST_F(RegionEditorEndToEnd, EscapeLeavesTheLayoutsAsTheyWere) {
+    openEditor();
+    click(kSplitLeftHalfX, kSplitLeftHalfY);
+    press({keysym::returnKey});
+    expectEditorClosed();
+
+    openEditor();
+    click(258, kSplitLeftHalfY); // the first column (0..480) split once more
+    drag(960, 1500);             // and the boundary between the halves moved
+    press({keysym::escape});
+    expectEditorClosed();
+    snapToRegion(keysym::three);
+    expectAt({960, 0, 960, 1080}, "Ctrl+Alt+3 still the right half");
+}
+
+TEST_F(RegionEditorEndToEnd, ANewPresetIsWrittenAndChosenForEveryScreen) {
+    openEditor();
+    click(kSplitLeftHalfX, kSplitLeftHalfY);
+    // "New Preset" at (244, 10, 82, 28) from the toolbar's bottom-left corner.
+    click(720 + 244 + 41, 16 + 48 - 10 - 14);
+    input->tapKey(input->keycodeOf('w'));
+    input->tapKey(input->keycodeOf('o'));
+    input->tapKey(input->keycodeOf('r'));
+    input->tapKey(input->keycodeOf('k'));
+    press({keysym::returnKey});
+    EXPECT_TRUE(editorOpen()) << "saving keeps the editor open";
+
+    const auto presets = configDir / "Presets";
+    std::vector<nlohmann::json> written;
+    for (const auto& file : std::filesystem::directory_iterator(presets)) {
+        written.push_back(readJson(file.path()));
+    }
+    ASSERT_EQ(written.size(), 1u) << "one preset file in " << presets;
+    EXPECT_EQ(written[0]["name"], "work");
+    const auto choice = readJson(configDir / "active_config.json");
+    const auto id = written[0]["id"];
+    EXPECT_EQ(choice["presetPerScreen"]["0_0_1920_1080"], id) << choice.dump();
+    EXPECT_EQ(choice["presetPerScreen"]["1920_0_1200_1080"], id) << choice.dump();
+
+    press({keysym::escape});
+    expectEditorClosed();
+    snapToRegion(keysym::one);
+    expectAt({0, 0, 480, 1080}, "the saved preset is in force");
+}
+
+} // namespace
+} // namespace vantile::test
