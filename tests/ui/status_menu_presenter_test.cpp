@@ -8,6 +8,7 @@
 
 #include "app/ui/status_menu_presenter.h"
 #include "fake/fake_desktop.h"
+#include "fake/fake_editor.h"
 #include "support/temp_dir.h"
 #include "test_application.h"
 
@@ -47,18 +48,26 @@ class StatusMenuPresenterTest : public ::testing::Test {
         void show(const Rect&) override {}
         void hide() override {}
     } preview;
-    AppDelegate delegate{AppEnvironment{desktop,
-                                        desktop,
-                                        desktop,
-                                        desktop,
-                                        preview,
-                                        desktop,
-                                        {},
-                                        [this]() -> RegionManager& { return regions; },
-                                        {},
-                                        {},
-                                        {},
-                                        {}}};
+    AppDelegate delegate{
+        AppEnvironment{desktop,
+                       desktop,
+                       desktop,
+                       desktop,
+                       preview,
+                       desktop,
+                       {},
+                       [this]() -> RegionManager& { return regions; },
+                       {},
+                       {},
+                       [this](const Screen& screen, BSPNode tree,
+                              bool primary) -> std::unique_ptr<RegionEditorWindow> {
+                           return std::make_unique<FakeEditorWindow>(
+                               screen, std::move(tree), primary, desktop, [] { return false; });
+                       },
+                       [](const Screen& screen, RegionManager&,
+                          EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
+                           return std::make_unique<FakeEditorToolbar>(screen, std::move(callbacks));
+                       }}};
     std::uint64_t window = 0;
 };
 
@@ -72,6 +81,8 @@ TEST_F(StatusMenuPresenterTest, ShowsTheTreeAndSnapsFromIt) {
     ASSERT_NE(snap, nullptr);
     find(snap, "Right Half")->trigger();
     EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875}));
+    find(presenter.menu(), "Edit Regions...")->trigger();
+    EXPECT_EQ(delegate.editorWindows().size(), 1u) << "the editor opens on the one screen";
 }
 
 TEST_F(StatusMenuPresenterTest, PresetListIsRefilledWithItsCheckMarkEachTimeItOpens) {
