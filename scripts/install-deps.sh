@@ -11,7 +11,7 @@ build_pkgs=(
   libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
   libgtest-dev libgmock-dev nlohmann-json3-dev uuid-dev
 )
-run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl netpbm desktop-file-utils)
+run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool netpbm desktop-file-utils)
 test_pkgs=(xvfb openbox icewm x11-xserver-utils x11-utils wmctrl xbindkeys python3 clang-14 libclang-rt-14-dev
   desktop-file-utils)
 

@@ -63,7 +63,7 @@ wait_for "vantile to answer" "$vantile" --ping
 onboarding_shown() {
   local id
   for id in $(xwininfo -root -tree | awk '/"Vantile Window Manager"/{print $1}'); do
-    xwininfo -id "$id" | grep -q IsViewable && return 0
+    xwininfo -id "$id" | grep IsViewable >/dev/null && return 0
   done
   return 1
 }
@@ -83,7 +83,7 @@ shot desktop "Openbox started: vantile is set up, three sample windows"
 active_is() {
   local id
   id=$(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}')
-  xprop -id "$id" WM_NAME | grep -q "\"$1\""
+  xprop -id "$id" WM_NAME | grep >/dev/null "\"$1\""
 }
 tour_step() { # window, action
   wmctrl -a "$1"
@@ -98,4 +98,27 @@ tour_step Mail bottomRight
 tour_step Mail maximize
 tour_step Mail restore
 tour_step Terminal center
+
+# The region editor: Ctrl+Alt+E, split the left half into two columns, apply with Return, then
+# Ctrl+Alt+1..3 place a window in the new regions.
+# (grep reads to the end: with pipefail, -q would fail the pipe when it stops reading early)
+editor_open() { xwininfo -root -tree | grep '"Vantile Region Editor Toolbar"' >/dev/null; }
+xdotool mousemove 800 700
+xdotool key ctrl+alt+e
+wait_for "the region editor" editor_open
+"$vantile" --ping
+shot editor "Ctrl+Alt+E: the region editor over the whole screen"
+# The left half (0..800 on a 900-high screen): its "two columns" button is right of its centre.
+xdotool mousemove 418 478 click 1
+"$vantile" --ping
+shot editor-split "a click on the split button: the left half in two columns"
+xdotool key Return
+wait_for "the editor to close" eval '! editor_open'
+for n in 1 2 3; do
+  wmctrl -a Notes
+  wait_for "Notes to be active" active_is Notes
+  xdotool key ctrl+alt+$n
+  "$vantile" --ping
+  shot "region-$n" "$(printf 'Ctrl+Alt+%s: Notes in region %s              -> %s' "$n" "$n" "$(sample_geometry Notes)")"
+done
 echo "Screenshots are in $tour; logs in $workdir."
