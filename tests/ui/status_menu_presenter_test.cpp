@@ -7,8 +7,7 @@
 #include <QMenu>
 
 #include "app/ui/status_menu_presenter.h"
-#include "fake/fake_desktop.h"
-#include "fake/fake_editor.h"
+#include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
 #include "test_application.h"
 
@@ -44,30 +43,8 @@ class StatusMenuPresenterTest : public ::testing::Test {
     FakeDesktop desktop;
     TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
-    struct : SnapPreview {
-        void show(const Rect&) override {}
-        void hide() override {}
-    } preview;
-    AppDelegate delegate{
-        AppEnvironment{desktop,
-                       desktop,
-                       desktop,
-                       desktop,
-                       preview,
-                       desktop,
-                       {},
-                       [this]() -> RegionManager& { return regions; },
-                       {},
-                       {},
-                       [this](const Screen& screen, BSPNode tree,
-                              bool primary) -> std::unique_ptr<RegionEditorWindow> {
-                           return std::make_unique<FakeEditorWindow>(
-                               screen, std::move(tree), primary, desktop, [] { return false; });
-                       },
-                       [](const Screen& screen, RegionManager&,
-                          EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
-                           return std::make_unique<FakeEditorToolbar>(screen, std::move(callbacks));
-                       }}};
+    NoSnapPreview preview;
+    AppDelegate delegate{fakeAppEnvironment(desktop, preview, regions)};
     std::uint64_t window = 0;
 };
 

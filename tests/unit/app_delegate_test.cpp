@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/app_delegate.h"
-#include "fake/fake_desktop.h"
-#include "fake/fake_onboarding_window.h"
+#include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
 
 namespace vantile {
@@ -13,25 +12,17 @@ class AppDelegateTest : public ::testing::Test {
     AppDelegateTest() { desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875}); }
 
     std::unique_ptr<AppDelegate> launch() {
-        auto app = std::make_unique<AppDelegate>(
-            AppEnvironment{desktop,
-                           desktop,
-                           desktop,
-                           desktop,
-                           preview,
-                           desktop,
-                           [this] { ++activations; },
-                           [this]() -> RegionManager& { return regions; },
-                           [this]() -> std::unique_ptr<OnboardingWindow> {
-                               auto window = std::make_unique<test::FakeOnboardingWindow>(
-                                   desktop, [this] { return desktop.trusted; });
-                               onboarding = window.get();
-                               ++onboardingWindowsMade;
-                               return window;
-                           },
-                           [this] { ++terminations; },
-                           {},
-                           {}});
+        AppEnvironment env = test::fakeAppEnvironment(desktop, preview, regions);
+        env.activate = [this] { ++activations; };
+        env.makeOnboardingWindow = [this]() -> std::unique_ptr<OnboardingWindow> {
+            auto window = std::make_unique<test::FakeOnboardingWindow>(
+                desktop, [this] { return desktop.trusted; });
+            onboarding = window.get();
+            ++onboardingWindowsMade;
+            return window;
+        };
+        env.terminate = [this] { ++terminations; };
+        auto app = std::make_unique<AppDelegate>(std::move(env));
         app->applicationDidFinishLaunching();
         return app;
     }
@@ -43,10 +34,7 @@ class AppDelegateTest : public ::testing::Test {
     int terminations = 0;
     int onboardingWindowsMade = 0;
     test::FakeOnboardingWindow* onboarding = nullptr;
-    struct : SnapPreview {
-        void show(const Rect&) override {}
-        void hide() override {}
-    } preview;
+    test::NoSnapPreview preview;
 };
 
 TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/app_delegate.h"
-#include "fake/fake_desktop.h"
-#include "fake/fake_editor.h"
+#include "fake/fake_app_environment.h"
 #include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
 
@@ -44,32 +43,21 @@ class RegionEditorControlTest : public ::testing::Test {
     Screen first, second;
     int activations = 0;
     std::vector<bool> primaries;
-    struct : SnapPreview {
-        void show(const Rect&) override {}
-        void hide() override {}
-    } preview;
-    std::unique_ptr<AppDelegate> app = std::make_unique<AppDelegate>(
-        AppEnvironment{desktop,
-                       desktop,
-                       desktop,
-                       desktop,
-                       preview,
-                       desktop,
-                       [this] { ++activations; },
-                       [this]() -> RegionManager& { return regions; },
-                       {},
-                       {},
-                       [this](const Screen& screen, BSPNode tree,
-                              bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
-                           primaries.push_back(isPrimary);
-                           return std::make_unique<FakeEditorWindow>(
-                               screen, std::move(tree), isPrimary, desktop,
-                               [this] { return app->editorToolbar() && toolbar().editingName; });
-                       },
-                       [](const Screen& screen, RegionManager&,
-                          EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
-                           return std::make_unique<FakeEditorToolbar>(screen, std::move(callbacks));
-                       }});
+    test::NoSnapPreview preview;
+    std::unique_ptr<AppDelegate> app = std::make_unique<AppDelegate>(environment());
+
+    AppEnvironment environment() {
+        AppEnvironment env = test::fakeAppEnvironment(desktop, preview, regions);
+        env.activate = [this] { ++activations; };
+        env.makeEditorWindow = [this](const Screen& screen, BSPNode tree,
+                                      bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
+            primaries.push_back(isPrimary);
+            return std::make_unique<FakeEditorWindow>(
+                screen, std::move(tree), isPrimary, desktop,
+                [this] { return app->editorToolbar() && toolbar().editingName; });
+        };
+        return env;
+    }
 };
 
 TEST_F(RegionEditorControlTest, OpensOneWindowPerScreenFromItsLayoutOrHalves) {

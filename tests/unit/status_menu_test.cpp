@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/app_delegate.h"
-#include "fake/fake_desktop.h"
+#include "fake/fake_app_environment.h"
 #include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
 
@@ -62,22 +62,8 @@ class StatusMenuActions : public ::testing::Test {
     test::FakeDesktop desktop;
     test::TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
-    struct : SnapPreview {
-        void show(const Rect&) override {}
-        void hide() override {}
-    } preview;
-    AppDelegate app{AppEnvironment{desktop,
-                                   desktop,
-                                   desktop,
-                                   desktop,
-                                   preview,
-                                   desktop,
-                                   {},
-                                   [this]() -> RegionManager& { return regions; },
-                                   {},
-                                   {},
-                                   {},
-                                   {}}};
+    test::NoSnapPreview preview;
+    AppDelegate app{test::fakeAppEnvironment(desktop, preview, regions)};
     std::uint64_t window = 0;
 };
 
