@@ -70,6 +70,8 @@ TEST(OnboardingEndToEnd, ShownWithoutWindowManagerGoneOnceOneRunsThenShortcutsWo
     std::cout << "[ figure ] onboarding window gone " << gone.count()
               << " ms after the window manager was started (checks every 300 ms)\n";
 
+    // The window goes first, then the program sets up; answering a ping means it has.
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
     window->activate();
     InputInjector input(*server);
     input.chord({input.keycodeOf(kControlL), input.keycodeOf(kAltL), input.keycodeOf(kLeft)});

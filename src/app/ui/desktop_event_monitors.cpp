@@ -28,8 +28,10 @@ DesktopEventMonitors::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&
                 this,
                 [installed, handler, event] {
                     // The X server reports every key press, also those to our own windows,
-                    // which belong to the local monitors.
-                    if (*installed && !QGuiApplication::focusWindow()) {
+                    // which belong to the local monitors. A window just hidden can hold Qt's
+                    // focus a moment longer, but no key reaches it any more.
+                    const QWindow* focus = QGuiApplication::focusWindow();
+                    if (*installed && (!focus || !focus->isVisible())) {
                         handler(event);
                     }
                 },
