@@ -195,5 +195,38 @@ TEST_F(RegionEditorEndToEnd, ANewPresetIsWrittenAndChosenForEveryScreen) {
     expectAt({0, 0, 480, 1080}, "the saved preset is in force");
 }
 
+// The depth of the first viewable editor window: 32 when it has an alpha channel.
+int editorDepth(xcb_connection_t* connection) {
+    const auto editor = findViewableWindowTitled(connection, kEditorTitle);
+    if (!editor) {
+        return 0;
+    }
+    auto* geometry =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, *editor), nullptr);
+    const int depth = geometry ? geometry->depth : 0;
+    free(geometry);
+    return depth;
+}
+
+TEST_F(RegionEditorEndToEnd, TheVeilIsTranslucentOnlyWhenACompositorRuns) {
+    openEditor();
+    EXPECT_EQ(editorDepth(x()), 24) << "without a compositor the editor is dark and opaque";
+    press({keysym::escape});
+    expectEditorClosed();
+
+    // A compositing manager announces itself by owning this selection.
+    const xcb_window_t owner = xcb_generate_id(x());
+    xcb_create_window(x(), XCB_COPY_FROM_PARENT, owner, desktop.server->root(), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(x(), xcb_intern_atom(x(), 0, 13, "_NET_WM_CM_S0"), nullptr);
+    ASSERT_NE(atom, nullptr);
+    xcb_set_selection_owner(x(), owner, atom->atom, XCB_CURRENT_TIME);
+    free(atom);
+    xcb_flush(x());
+    openEditor();
+    EXPECT_EQ(editorDepth(x()), 32) << "with one, the desktop shows through the veil";
+}
+
 } // namespace
 } // namespace vantile::test
