@@ -37,44 +37,74 @@ Rect insetRect(const Rect& r, double by) {
     return {r.x + by, r.y + by, r.width - 2 * by, r.height - 2 * by};
 }
 
-void addSplitButton(std::vector<PaintOperation>& out, const Rect& button, SplitGlyph glyph) {
-    out.push_back(paint::FillRoundedRect{button, kSplitButtonRadius, kSplitButton});
-    out.push_back(paint::Glyph{button, glyph, kSplitGlyph});
-}
+// Where a region's text and buttons may reach past its own rect, padded for glyphs that
+// overhang their measured box.
+constexpr double kOverhang = 2;
 
-void addRegion(std::vector<PaintOperation>& out, const RegionRectEntry& entry,
-               const Rect& visibleFrame, const TextMeasure& measure) {
-    const Rect& rect = entry.rect;
-    const Rect body = insetRect(rect, kRegionInset);
-    out.push_back(paint::FillRoundedRect{body, kRegionRadius, kRegionBody});
-    out.push_back(paint::StrokeRoundedRect{body, kRegionRadius, kOutlineWidth, kRegionOutline});
+struct RegionPainter {
+    std::vector<PaintOperation>& out;
+    const Rect& visibleFrame;
+    const TextMeasure& measure;
+    // What earlier regions drew besides their body and outline: a small region's pill or label
+    // can spill into the next one.
+    std::vector<Rect> decorations;
 
-    std::string text = regionSizeText(entry.region.rect, visibleFrame);
-    const Size textSize = measure(text, FontRole::size);
-    const Rect pill{rect.midX() - textSize.width / 2 - kPillPaddingX, rect.midY() + kPillLift,
-                    textSize.width + 2 * kPillPaddingX, textSize.height + 2 * kPillPaddingY};
-    out.push_back(paint::FillRoundedRect{pill, kPillRadius, kSizePill});
-    out.push_back(paint::Text{std::move(text),
-                              {pill.x + kPillPaddingX, pill.y + kPillPaddingY},
-                              textSize,
-                              FontRole::size,
-                              kSizeText});
+    std::optional<PaintColor> underBody(const Rect& body) const {
+        for (const Rect& drawn : decorations) {
+            if (intersection(drawn, body)) {
+                return std::nullopt;
+            }
+        }
+        return kVeil;
+    }
 
-    if (entry.region.label) {
-        const std::string& label = *entry.region.label;
+    void decorate(const Rect& r) { decorations.push_back(insetRect(r, -kOverhang)); }
+
+    void addSplitButton(const Rect& button, SplitGlyph glyph) {
+        out.push_back(
+            paint::FillRoundedRect{button, kSplitButtonRadius, kSplitButton, std::nullopt});
+        out.push_back(paint::Glyph{button, glyph, kSplitGlyph});
+        decorate(button);
+    }
+
+    void addRegion(const RegionRectEntry& entry) {
+        const Rect& rect = entry.rect;
+        const Rect body = insetRect(rect, kRegionInset);
+        out.push_back(paint::FillRoundedRect{body, kRegionRadius, kRegionBody, underBody(body)});
+        out.push_back(paint::StrokeRoundedRect{body, kRegionRadius, kOutlineWidth, kRegionOutline});
+        const Rect pill = addSize(entry);
+        if (entry.region.label) {
+            addLabel(rect, pill, *entry.region.label);
+        }
+        if (offersSplitButtons(rect)) {
+            addSplitButton(splitButtonRect(rect, SplitDirection::horizontal), SplitGlyph::rows);
+            addSplitButton(splitButtonRect(rect, SplitDirection::vertical), SplitGlyph::columns);
+        }
+    }
+
+    Rect addSize(const RegionRectEntry& entry) {
+        const Rect& rect = entry.rect;
+        std::string text = regionSizeText(entry.region.rect, visibleFrame);
+        const Size textSize = measure(text, FontRole::size);
+        const Rect pill{rect.midX() - textSize.width / 2 - kPillPaddingX, rect.midY() + kPillLift,
+                        textSize.width + 2 * kPillPaddingX, textSize.height + 2 * kPillPaddingY};
+        out.push_back(paint::FillRoundedRect{pill, kPillRadius, kSizePill, std::nullopt});
+        out.push_back(paint::Text{std::move(text),
+                                  {pill.x + kPillPaddingX, pill.y + kPillPaddingY},
+                                  textSize,
+                                  FontRole::size,
+                                  kSizeText});
+        decorate(pill);
+        return pill;
+    }
+
+    void addLabel(const Rect& rect, const Rect& pill, const std::string& label) {
         const Size labelSize = measure(label, FontRole::label);
-        out.push_back(paint::Text{label,
-                                  {rect.midX() - labelSize.width / 2, pill.maxY() + kLabelGap},
-                                  labelSize,
-                                  FontRole::label,
-                                  kLabelText});
+        const Point origin{rect.midX() - labelSize.width / 2, pill.maxY() + kLabelGap};
+        out.push_back(paint::Text{label, origin, labelSize, FontRole::label, kLabelText});
+        decorate({origin.x, origin.y, labelSize.width, labelSize.height});
     }
-
-    if (offersSplitButtons(rect)) {
-        addSplitButton(out, splitButtonRect(rect, SplitDirection::horizontal), SplitGlyph::rows);
-        addSplitButton(out, splitButtonRect(rect, SplitDirection::vertical), SplitGlyph::columns);
-    }
-}
+};
 
 paint::FillRect boundaryBar(const BoundaryInfo& boundary, bool hovered) {
     if (!hovered) {
@@ -113,8 +143,9 @@ std::vector<PaintOperation> editorPaintList(const EditorPaintInput& input,
                                             const TextMeasure& measure) {
     std::vector<PaintOperation> out;
     out.push_back(paint::FillRect{input.dirtyRect, kVeil, Composition::source});
+    RegionPainter regions{out, input.screenVisibleFrame, measure, {}};
     for (const RegionRectEntry& entry : input.layout.regionRects) {
-        addRegion(out, entry, input.screenVisibleFrame, measure);
+        regions.addRegion(entry);
     }
     const auto& lines = input.layout.boundaryLines;
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -57,6 +57,9 @@ struct FillRoundedRect {
     Rect rect;
     double radius = 0;
     PaintColor color;
+    // What every pixel of the rect holds when it is drawn, written with Composition::source, if
+    // known: the painter may then write the interior with both colours mixed, in one pass.
+    std::optional<PaintColor> over;
 };
 
 struct StrokeRoundedRect {

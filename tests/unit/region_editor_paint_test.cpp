@@ -123,6 +123,41 @@ TEST(RegionEditorPaint, RegionBodyPillTextAndLabelPositions) {
     EXPECT_EQ(rounded[2].color, (PaintColor{ColorBase::white, 0.15}));
 }
 
+// The rounded fills of a paint whose body comes right before the outline on the same rect.
+std::vector<paint::FillRoundedRect> bodies(const Painted& p) {
+    std::vector<paint::FillRoundedRect> out;
+    for (std::size_t i = 0; i + 1 < p.operations.size(); ++i) {
+        const auto* fill = std::get_if<paint::FillRoundedRect>(&p.operations[i]);
+        const auto* outline = std::get_if<paint::StrokeRoundedRect>(&p.operations[i + 1]);
+        if (fill && outline && fill->rect == outline->rect) {
+            out.push_back(*fill);
+        }
+    }
+    return out;
+}
+
+TEST(RegionEditorPaint, BodiesLieOnTheVeilUnlessAnEarlierRegionSpillsOntoThem) {
+    const PaintColor veil{ColorBase::black, 0.4};
+    const auto wide = paintOf(splitTree(SplitDirection::vertical, 0.5, leafTree(), leafTree()));
+    const auto wideBodies = bodies(wide);
+    ASSERT_EQ(wideBodies.size(), 2u);
+    EXPECT_EQ(wideBodies[0].over, veil);
+    EXPECT_EQ(wideBodies[1].over, veil);
+    // Pills and buttons are drawn over whatever is there.
+    for (const auto& fill : wide.all<paint::FillRoundedRect>()) {
+        EXPECT_EQ(fill.over.has_value(), fill.radius == 4);
+    }
+
+    // 40 points wide: "40 × 875" makes a 79-point pill that reaches into the right region.
+    const auto narrow = paintOf(splitTree(SplitDirection::vertical, 0.1, leafTree(), leafTree()),
+                                std::nullopt, {0, 25, 400, 875});
+    const auto narrowBodies = bodies(narrow);
+    ASSERT_EQ(narrowBodies.size(), 2u);
+    EXPECT_GT(narrow.all<paint::FillRoundedRect>().at(1).rect.maxX(), 40);
+    EXPECT_EQ(narrowBodies[0].over, veil);
+    EXPECT_FALSE(narrowBodies[1].over);
+}
+
 TEST(RegionEditorPaint, OnlyTheHoveredBarIsSixThickAndOpaque) {
     const auto tree = splitTree(SplitDirection::horizontal, 0.5,
                                 splitTree(SplitDirection::vertical, 0.5, leafTree(), leafTree()),
