@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "editor/ui/region_editor_painter_shapes.h"
+
 namespace vantile {
 
 namespace {
@@ -39,23 +41,20 @@ struct Executor {
     }
 
     void operator()(const paint::FillRect& op) const {
-        painter.setCompositionMode(op.composition == Composition::source
-                                       ? QPainter::CompositionMode_Source
-                                       : QPainter::CompositionMode_SourceOver);
-        painter.fillRect(rect(op.rect), color(op.color));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        fillRectPieces(painter, rect(op.rect), color(op.color),
+                       op.composition == Composition::source
+                           ? QPainter::CompositionMode_Source
+                           : QPainter::CompositionMode_SourceOver);
     }
 
     void operator()(const paint::FillRoundedRect& op) const {
-        QPainterPath path;
-        path.addRoundedRect(rect(op.rect), op.radius, op.radius);
-        painter.fillPath(path, color(op.color));
+        const std::optional<QColor> under =
+            op.over ? std::optional<QColor>(color(*op.over)) : std::nullopt;
+        fillRoundedRectPieces(painter, rect(op.rect), op.radius, color(op.color), under);
     }
 
     void operator()(const paint::StrokeRoundedRect& op) const {
-        QPainterPath path;
-        path.addRoundedRect(rect(op.rect), op.radius, op.radius);
-        painter.strokePath(path, pen(op.color, op.lineWidth));
+        strokeRoundedRectPieces(painter, rect(op.rect), op.radius, op.lineWidth, color(op.color));
     }
 
     void operator()(const paint::FillOval& op) const {
