@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QTransform>
 #include <QWidget>
 
 #include <algorithm>
@@ -43,8 +44,8 @@ BSPNode unevenTree(int depth, SplitDirection direction, int& counter) {
     return BSPNode::split(direction, 0.45, std::move(first), std::move(second));
 }
 
-// Every shape drawn whole, as the editor drew it before it was cut into pieces. Text and the
-// split glyphs are drawn one way only, so they go through the editor's painter.
+// Every shape drawn whole, as the editor drew it before it was cut into pieces and kept in
+// images. Text is drawn one way only, so it goes through the editor's painter.
 struct WholeShapes {
     QPainter& painter;
     const EditorPaintStyle& style;
@@ -95,6 +96,20 @@ struct WholeShapes {
         }
         painter.strokePath(path, pen(op.color, op.lineWidth));
     }
+    void operator()(const paint::Glyph& op) const {
+        // A 16 × 14 rounded frame, radius 3, stroked 1.5 wide inside its box, and one line.
+        const QPointF c = rect(op.button).center();
+        const QRectF frame(c.x() - 8 + 0.75, c.y() - 7 + 0.75, 14.5, 12.5);
+        QPainterPath path = rounded(frame, 3);
+        if (op.glyph == SplitGlyph::rows) {
+            path.moveTo(frame.left(), c.y());
+            path.lineTo(frame.right(), c.y());
+        } else {
+            path.moveTo(c.x(), frame.top());
+            path.lineTo(c.x(), frame.bottom());
+        }
+        painter.strokePath(path, pen(op.color, 1.5));
+    }
     template <typename Op> void operator()(const Op& op) const {
         paintEditorOperations(painter, {PaintOperation{op}}, style, kHeight);
     }
@@ -143,36 +158,44 @@ class RegionEditorPainterTest : public ::testing::Test {
         application_.reset();
     }
 
-    QImage drawn(QImage::Format format, const QColor& background, bool whole) const {
-        QImage image(kWidth, kHeight, format);
+    QImage drawn(QImage::Format format, const QColor& background, bool whole,
+                 const QTransform& transform = {}, const std::vector<PaintOperation>* list = {},
+                 double pixelRatio = 1) const {
+        const std::vector<PaintOperation>& operations = list ? *list : operations_;
+        QImage image(static_cast<int>(kWidth * pixelRatio), static_cast<int>(kHeight * pixelRatio),
+                     format);
+        image.setDevicePixelRatio(pixelRatio);
         image.fill(background);
         QPainter painter(&image);
+        painter.setTransform(transform);
         if (whole) {
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setRenderHint(QPainter::TextAntialiasing);
             const WholeShapes shapes{painter, style_};
-            for (const PaintOperation& op : operations_) {
+            for (const PaintOperation& op : operations) {
                 std::visit(shapes, op);
             }
         } else {
-            paintEditorOperations(painter, operations_, style_, kHeight);
+            paintEditorOperations(painter, operations, style_, kHeight);
         }
         return image;
     }
 
-    void expectSameLook(QImage::Format format, const QColor& background) const {
-        const QImage whole = drawn(format, background, true);
-        const QImage pieces = drawn(format, background, false);
+    void expectSameLook(QImage::Format format, const QColor& background,
+                        const QTransform& transform = {}, double pixelRatio = 1) const {
+        const QImage whole = drawn(format, background, true, transform, nullptr, pixelRatio);
+        const QImage pieces = drawn(format, background, false, transform, nullptr, pixelRatio);
         // A veil alone would differ from the editor on many pixels: the comparison can fail.
-        QImage veil(kWidth, kHeight, format);
+        QImage veil(whole.size(), format);
         veil.fill(background);
         QPainter(&veil).fillRect(veil.rect(), QColor(0, 0, 0, 102));
-        ASSERT_GT(compare(whole, veil).over, kWidth * kHeight / 8);
+        const long long pixels = static_cast<long long>(whole.width()) * whole.height();
+        ASSERT_GT(compare(whole, veil).over, pixels / 8);
 
         const Difference d = compare(whole, pieces);
         // Nearly all: one pixel in ten thousand may be off by more, where pieces meet at a
         // corner's rim.
-        EXPECT_LE(d.over, kWidth * kHeight / 10000) << "largest difference " << d.largest;
+        EXPECT_LE(d.over, pixels / 10000) << "largest difference " << d.largest;
         EXPECT_LE(d.largest, 2 * kTolerance);
     }
 
@@ -190,6 +213,35 @@ TEST_F(RegionEditorPainterTest, PiecesLookLikeWholeShapesOnATranslucentSurface) 
 
 TEST_F(RegionEditorPainterTest, PiecesLookLikeWholeShapesOnAnOpaqueSurface) {
     expectSameLook(QImage::Format_RGB32, QColor(90, 140, 60));
+}
+
+TEST_F(RegionEditorPainterTest, ShapesKeptFromAnEarlierFrameLookTheSameElsewhere) {
+    // The first frame keeps its small shapes' images; moved by whole pixels, every shape falls
+    // where it did inside its pixel and is drawn from them.
+    drawn(QImage::Format_ARGB32_Premultiplied, Qt::transparent, false);
+    expectSameLook(QImage::Format_ARGB32_Premultiplied, Qt::transparent,
+                   QTransform::fromTranslate(7, -3));
+}
+
+TEST_F(RegionEditorPainterTest, PiecesLookLikeWholeShapesOnAScaledSurface) {
+    // Twice as many device pixels: no shape is taken from the images kept for the view's own.
+    drawn(QImage::Format_ARGB32_Premultiplied, Qt::transparent, false);
+    expectSameLook(QImage::Format_ARGB32_Premultiplied, Qt::transparent, {}, 2);
+}
+
+TEST_F(RegionEditorPainterTest, VeilLeftOutUnderBodiesChangesNoPixel) {
+    // An empty first fill makes the veil the second operation: it is then written everywhere
+    // before the bodies, as the editor wrote it before.
+    std::vector<PaintOperation> veilEverywhere{
+        paint::FillRect{{0, 0, 0, 0}, {ColorBase::black, 0}, Composition::sourceOver}};
+    veilEverywhere.insert(veilEverywhere.end(), operations_.begin(), operations_.end());
+    for (const QImage::Format format :
+         {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        const QImage around = drawn(format, QColor(90, 140, 60, 128), false);
+        const QImage everywhere =
+            drawn(format, QColor(90, 140, 60, 128), false, {}, &veilEverywhere);
+        EXPECT_EQ(compare(around, everywhere).largest, 0);
+    }
 }
 
 TEST_F(RegionEditorPainterTest, BodiesStillComposeWhereAPillSpillsOver) {

@@ -6,19 +6,16 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QRegion>
 #include <QWidget>
 
+#include "editor/ui/region_editor_painter_glyphs.h"
 #include "editor/ui/region_editor_painter_shapes.h"
+#include "editor/ui/region_editor_painter_stamps.h"
 
 namespace vantile {
 
 namespace {
-
-// The split symbols: a 16 × 14 rounded frame with one dividing line.
-constexpr double kGlyphWidth = 16;
-constexpr double kGlyphHeight = 14;
-constexpr double kGlyphRadius = 3;
-constexpr double kGlyphLineWidth = 1.5;
 
 struct Executor {
     QPainter& painter;
@@ -47,6 +44,28 @@ struct Executor {
                            : QPainter::CompositionMode_SourceOver);
     }
 
+    // The bodies written outright over the veil, with it already mixed in, leave nothing of it
+    // showing where they go: the veil is written only around them. They cover most of a frame,
+    // and writing the veil first would touch every pixel twice.
+    void fillVeil(const paint::FillRect& veil,
+                  const std::vector<PaintOperation>& operations) const {
+        const QRectF r = rect(veil.rect);
+        if (r != QRectF(r.toRect()) || painter.deviceTransform().type() > QTransform::TxScale) {
+            (*this)(veil);
+            return;
+        }
+        QRegion cores;
+        for (const PaintOperation& operation : operations) {
+            const auto* body = std::get_if<paint::FillRoundedRect>(&operation);
+            if (body && body->over == veil.color) {
+                cores += roundedRectCore(rect(body->rect), body->radius);
+            }
+        }
+        for (const QRect& piece : QRegion(r.toRect()).subtracted(cores)) {
+            fillRectPieces(painter, piece, color(veil.color), QPainter::CompositionMode_Source);
+        }
+    }
+
     void operator()(const paint::FillRoundedRect& op) const {
         const std::optional<QColor> under =
             op.over ? std::optional<QColor>(color(*op.over)) : std::nullopt;
@@ -58,9 +77,14 @@ struct Executor {
     }
 
     void operator()(const paint::FillOval& op) const {
-        QPainterPath path;
-        path.addEllipse(rect(op.rect));
-        painter.fillPath(path, color(op.color));
+        const QRectF r = rect(op.rect);
+        const QColor c = color(op.color);
+        const StampShape shape{StampKind::oval, {r.width(), r.height(), 0}, c.rgba64()};
+        drawStamp(painter, shape, r, [&](QPainter& target) {
+            QPainterPath path;
+            path.addEllipse(r);
+            target.fillPath(path, c);
+        });
     }
 
     void operator()(const paint::StrokeSegments& op) const {
@@ -83,21 +107,10 @@ struct Executor {
 
     void operator()(const paint::Glyph& op) const {
         const QRectF button = rect(op.button);
-        const QPointF c = button.center();
-        // Inset by half the line so that the stroke's outer edge is the glyph's size.
-        const double half = kGlyphLineWidth / 2;
-        const QRectF frame(c.x() - kGlyphWidth / 2 + half, c.y() - kGlyphHeight / 2 + half,
-                           kGlyphWidth - kGlyphLineWidth, kGlyphHeight - kGlyphLineWidth);
-        QPainterPath path;
-        path.addRoundedRect(frame, kGlyphRadius, kGlyphRadius);
-        if (op.glyph == SplitGlyph::rows) {
-            path.moveTo(frame.left(), c.y());
-            path.lineTo(frame.right(), c.y());
-        } else {
-            path.moveTo(c.x(), frame.top());
-            path.lineTo(c.x(), frame.bottom());
-        }
-        painter.strokePath(path, pen(op.color, kGlyphLineWidth));
+        const QSizeF size = splitGlyphSize();
+        const QPointF topLeft(button.center().x() - size.width() / 2,
+                              button.center().y() - size.height() / 2);
+        drawSplitGlyph(painter, op.glyph, topLeft, color(op.color));
     }
 };
 
@@ -134,7 +147,13 @@ void paintEditorOperations(QPainter& painter, const std::vector<PaintOperation>&
     painter.setRenderHint(QPainter::TextAntialiasing);
     const Executor executor{painter, style, viewHeight};
     for (const PaintOperation& operation : operations) {
-        std::visit(executor, operation);
+        const auto* fill = std::get_if<paint::FillRect>(&operation);
+        // Only the first operation can be the veil: nothing is under it but the surface.
+        if (fill && &operation == &operations.front() && fill->composition == Composition::source) {
+            executor.fillVeil(*fill, operations);
+        } else {
+            std::visit(executor, operation);
+        }
     }
     painter.restore();
 }

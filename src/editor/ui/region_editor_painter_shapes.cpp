@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 
+#include "editor/ui/region_editor_painter_stamps.h"
+
 namespace vantile {
 
 namespace {
@@ -15,6 +17,8 @@ namespace {
 // the run between them).
 constexpr int kWholeBandRows = 95;
 constexpr int kBandRows = 31;
+// Buttons and size pills: small enough that an image of each is cheap to keep.
+constexpr double kMaxStampSide = 64;
 
 bool isWholePixels(const QRectF& r) {
     auto whole = [](double v) { return v == std::floor(v); };
@@ -67,14 +71,31 @@ void addCornerArc(QPainterPath& path, const Corner& c) {
     path.lineTo(c.to);
 }
 
-QPainterPath cornerFills(const std::array<Corner, 4>& corners) {
-    QPainterPath path;
-    for (const Corner& c : corners) {
-        addCornerArc(path, c);
-        path.lineTo(c.inner);
-        path.closeSubpath();
+// Each corner's piece from an image: its pixels depend only on where inside a pixel its arc's
+// box starts, the radius, the line, the colour and which corner it is.
+void stampCorners(QPainter& painter, const std::array<Corner, 4>& corners, const QColor& color,
+                  double lineWidth) {
+    // A line width of zero fills the corners instead.
+    const StampKind kind = lineWidth > 0 ? StampKind::outlineCorner : StampKind::fillCorner;
+    const QPen pen(color, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    const double half = lineWidth / 2;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Corner& c = corners[i];
+        const StampShape shape{
+            kind, {static_cast<double>(i), c.arcBox.width(), lineWidth}, color.rgba64()};
+        const QRectF bounds = c.arcBox.adjusted(-half, -half, half, half);
+        drawStamp(painter, shape, bounds, [&](QPainter& target) {
+            QPainterPath path;
+            addCornerArc(path, c);
+            if (lineWidth > 0) {
+                target.strokePath(path, pen);
+                return;
+            }
+            path.lineTo(c.inner);
+            path.closeSubpath();
+            target.fillPath(path, color);
+        });
     }
-    return path;
 }
 
 QPainterPath wholeRoundedRect(const QRectF& rect, double radius) {
@@ -157,6 +178,14 @@ void fillRectPieces(QPainter& painter, const QRectF& rect, const QColor& color,
 
 void fillRoundedRectPieces(QPainter& painter, const QRectF& rect, double radius,
                            const QColor& color, const std::optional<QColor>& under) {
+    if (!under && rect.width() <= kMaxStampSide && rect.height() <= kMaxStampSide) {
+        const StampShape shape{
+            StampKind::roundedRect, {rect.width(), rect.height(), radius}, color.rgba64()};
+        drawStamp(painter, shape, rect, [&](QPainter& target) {
+            target.fillPath(wholeRoundedRect(rect, radius), color);
+        });
+        return;
+    }
     const std::optional<Straights> s = straightsOf(rect, radius);
     if (!s) {
         painter.fillPath(wholeRoundedRect(rect, radius), color);
@@ -167,7 +196,20 @@ void fillRoundedRectPieces(QPainter& painter, const QRectF& rect, double radius,
     } else {
         fillCross(painter, rect, *s, color);
     }
-    painter.fillPath(cornerFills(cornersOf(rect, radius, *s)), color);
+    stampCorners(painter, cornersOf(rect, radius, *s), color, 0);
+}
+
+QRegion roundedRectCore(const QRectF& rect, double radius) {
+    const std::optional<Straights> s = straightsOf(rect, radius);
+    if (!s) {
+        return {};
+    }
+    // As writeCrossOver cuts it: the rims' partly covered pixels are written too.
+    const QRect across =
+        between(std::floor(rect.left()), s->top, std::ceil(rect.right()), s->bottom).toRect();
+    const QRect down =
+        between(s->left, std::floor(rect.top()), s->right, std::ceil(rect.bottom())).toRect();
+    return QRegion(across).united(down);
 }
 
 void strokeRoundedRectPieces(QPainter& painter, const QRectF& rect, double radius, double width,
@@ -185,11 +227,7 @@ void strokeRoundedRectPieces(QPainter& painter, const QRectF& rect, double radiu
     fillRectPieces(painter, between(r - half, s->top, r + half, s->bottom), color);
     fillRectPieces(painter, between(s->left, t - half, s->right, t + half), color);
     fillRectPieces(painter, between(s->left, b - half, s->right, b + half), color);
-    QPainterPath arcs;
-    for (const Corner& c : cornersOf(rect, radius, *s)) {
-        addCornerArc(arcs, c);
-    }
-    painter.strokePath(arcs, pen);
+    stampCorners(painter, cornersOf(rect, radius, *s), color, width);
 }
 
 QColor composedOver(const QColor& top, const QColor& under) {

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
+#include <QRegion>
 
 #include <optional>
 
@@ -23,6 +24,10 @@ void fillRectPieces(QPainter& painter, const QRectF& rect, const QColor& color,
 // already mixed.
 void fillRoundedRectPieces(QPainter& painter, const QRectF& rect, double radius,
                            const QColor& color, const std::optional<QColor>& under);
+
+// The whole pixels that fillRoundedRectPieces writes outright, whatever was there, when it is
+// given `under`: its straight cross, partly covered rims included. Empty for a rect too small.
+QRegion roundedRectCore(const QRectF& rect, double radius);
 
 // A rounded rect's outline, centred on its edge, with flat caps and miter joins.
 void strokeRoundedRectPieces(QPainter& painter, const QRectF& rect, double radius, double width,
