@@ -52,13 +52,7 @@ struct WholeShapes {
 
     QRectF rect(const Rect& r) const { return {r.x, kHeight - r.y - r.height, r.width, r.height}; }
 
-    QColor color(const PaintColor& c) const {
-        QColor base = c.base == ColorBase::black   ? QColor(Qt::black)
-                      : c.base == ColorBase::white ? QColor(Qt::white)
-                                                   : style.accent;
-        base.setAlphaF(static_cast<float>(c.alpha));
-        return base;
-    }
+    QColor color(const PaintColor& c) const { return editorColor(c, style); }
 
     QPen pen(const PaintColor& c, double width) const {
         return QPen(color(c), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
@@ -139,9 +133,7 @@ class RegionEditorPainterTest : public ::testing::Test {
   protected:
     void SetUp() override {
         application_ = test::TestApplication::offscreen();
-        QPalette palette = QApplication::palette();
-        palette.setColor(QPalette::Active, QPalette::Highlight, QColor(40, 110, 220));
-        QApplication::setPalette(palette);
+        test::TestApplication::setAccent(QColor(40, 110, 220));
         widget_ = std::make_unique<QWidget>();
         style_ = editorPaintStyle(*widget_);
         int counter = 0;

@@ -68,10 +68,7 @@ class RegionEditorViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         application_ = test::TestApplication::offscreen();
-        QPalette palette = QApplication::palette();
-        palette.setColor(QPalette::Active, QPalette::Highlight, kAccent);
-        palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::gray);
-        QApplication::setPalette(palette);
+        test::TestApplication::setAccent(kAccent);
     }
 
     void TearDown() override {

@@ -43,11 +43,7 @@ class SnapPreviewRender : public ::testing::Test {
   protected:
     void SetUp() override {
         application_ = test::TestApplication::offscreen();
-        QPalette palette = QApplication::palette();
-        // Only the active colour is set, so a preview that took another one would show it.
-        palette.setColor(QPalette::Active, QPalette::Highlight, kAccent);
-        palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::gray);
-        QApplication::setPalette(palette);
+        test::TestApplication::setAccent(kAccent);
         preview_ = std::make_unique<SnapPreviewWindow>(
             // Any placement will do offscreen; the size is what the pixels depend on.
             [](const Rect& r) { return QRect(int(r.x), int(r.y), int(r.width), int(r.height)); },

@@ -1,6 +1,7 @@
 #include "ui/test_application.h"
 
 #include <QByteArray>
+#include <QPalette>
 #include <QtGlobal>
 
 namespace vantile::test {
@@ -38,5 +39,12 @@ TestApplication::TestApplication(std::vector<std::string> arguments, double scal
 }
 
 TestApplication::~TestApplication() = default;
+
+void TestApplication::setAccent(const QColor& accent) {
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Active, QPalette::Highlight, accent);
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::gray);
+    QApplication::setPalette(palette);
+}
 
 } // namespace vantile::test

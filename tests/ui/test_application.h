@@ -21,6 +21,10 @@ class TestApplication {
                                                       double scaleFactor = 1);
 
     ~TestApplication();
+
+    // Makes the colour the active accent and grey the inactive one, so that a window that took
+    // the wrong one shows it.
+    static void setAccent(const QColor& accent);
     TestApplication(const TestApplication&) = delete;
     TestApplication& operator=(const TestApplication&) = delete;
 

@@ -25,13 +25,7 @@ struct Executor {
     QRectF rect(const Rect& r) const { return {r.x, height - r.y - r.height, r.width, r.height}; }
     QPointF point(const Point& p) const { return {p.x, height - p.y}; }
 
-    QColor color(const PaintColor& c) const {
-        QColor base = c.base == ColorBase::black   ? QColor(Qt::black)
-                      : c.base == ColorBase::white ? QColor(Qt::white)
-                                                   : style.accent;
-        base.setAlphaF(static_cast<float>(c.alpha));
-        return base;
-    }
+    QColor color(const PaintColor& c) const { return editorColor(c, style); }
 
     QPen pen(const PaintColor& c, double width) const {
         return QPen(color(c), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
@@ -138,6 +132,14 @@ TextMeasure editorTextMeasure(const EditorPaintStyle& style) {
         const QFontMetricsF& metrics = role == FontRole::size ? sizeMetrics : labelMetrics;
         return Size{metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
     };
+}
+
+QColor editorColor(const PaintColor& color, const EditorPaintStyle& style) {
+    QColor base = color.base == ColorBase::black   ? QColor(Qt::black)
+                  : color.base == ColorBase::white ? QColor(Qt::white)
+                                                   : style.accent;
+    base.setAlphaF(static_cast<float>(color.alpha));
+    return base;
 }
 
 void paintEditorOperations(QPainter& painter, const std::vector<PaintOperation>& operations,

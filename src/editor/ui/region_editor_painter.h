@@ -24,6 +24,9 @@ struct EditorPaintStyle {
 // The accent from the widget's palette and the two fonts of the editor.
 EditorPaintStyle editorPaintStyle(const QWidget& widget);
 
+// A paint-list colour in the style's accent.
+QColor editorColor(const PaintColor& color, const EditorPaintStyle& style);
+
 // Measures text in the style's fonts, as the painter will draw it.
 TextMeasure editorTextMeasure(const EditorPaintStyle& style);
 
