@@ -87,11 +87,6 @@ Rect editorFrame(const Rect& screenVisibleFrame, const EditorPlacement& placemen
             screenVisibleFrame.width, screenVisibleFrame.height};
 }
 
-bool containsPoint(const Rect& rect, const Point& point) {
-    return rect.minX() <= point.x && point.x < rect.maxX() && rect.minY() <= point.y &&
-           point.y < rect.maxY();
-}
-
 Rect viewRect(const FractionalRect& r, const Rect& frame) {
     return {frame.x + r.x * frame.width, frame.y + (1 - r.y - r.height) * frame.height,
             r.width * frame.width, r.height * frame.height};

@@ -75,9 +75,6 @@ struct EditorPlacement {
 // moving the visible frame by the screen's origin places it inside the view.
 Rect editorFrame(const Rect& screenVisibleFrame, const EditorPlacement& placement);
 
-// Half-open on the far edges, so that neighbouring rects never both claim a point.
-bool containsPoint(const Rect& rect, const Point& point);
-
 // A fractional rect (y down) within the editor frame (y up).
 Rect viewRect(const FractionalRect& fractional, const Rect& frame);
 

@@ -12,7 +12,7 @@ namespace {
 template <typename List, typename Projection>
 std::optional<std::size_t> firstHit(const List& list, const Point& point, Projection rectOf) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (containsPoint(rectOf(list[i]), point)) {
+        if (contains(rectOf(list[i]), point)) {
             return i;
         }
     }

@@ -6,10 +6,6 @@ namespace vantile {
 
 namespace {
 
-bool contains(const Rect& r, const Point& p) {
-    return p.x >= r.minX() && p.x < r.maxX() && p.y >= r.minY() && p.y < r.maxY();
-}
-
 bool near(double distance) {
     return distance < zoneEdgeDistance;
 }

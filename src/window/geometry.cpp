@@ -42,4 +42,8 @@ Point flipPoint(const Point& p, double primaryHeight) {
     return Point{p.x, primaryHeight - p.y};
 }
 
+bool contains(const Rect& r, const Point& p) {
+    return p.x >= r.minX() && p.x < r.maxX() && p.y >= r.minY() && p.y < r.maxY();
+}
+
 } // namespace vantile

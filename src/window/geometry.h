@@ -43,6 +43,10 @@ Rect standardized(const Rect& r);
 // (rects that only touch along an edge do not intersect).
 std::optional<Rect> intersection(const Rect& a, const Rect& b);
 
+// Whether the point lies in the rect; the left and bottom edges are inside, the right and top
+// edges are not, so that neighbouring rects never share a point.
+bool contains(const Rect& r, const Point& p);
+
 // The rect shrunk by dx on the left and right and dy on the top and bottom.
 Rect inset(const Rect& r, double dx, double dy);
 

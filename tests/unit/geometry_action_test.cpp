@@ -26,6 +26,15 @@ TEST(Geometry, FlipConvertsBetweenSpacesBothWays) {
     EXPECT_EQ(flipPoint(Point{5, 10}, 1080), (Point{5, 1070}));
 }
 
+TEST(Geometry, PointTestsAreHalfOpenSoNeighboursShareNoPoint) {
+    const Rect r{10, 20, 30, 40};
+    EXPECT_TRUE(contains(r, {10, 20}));
+    EXPECT_TRUE(contains(r, {39.9, 59.9}));
+    EXPECT_FALSE(contains(r, {40, 30}));
+    EXPECT_FALSE(contains(r, {20, 60}));
+    EXPECT_FALSE(contains(r, {9.9, 30}));
+}
+
 TEST(WindowAction, RawValuesRoundTripInDeclarationOrder) {
     ASSERT_EQ(allWindowActions.size(), 15u);
     EXPECT_EQ(rawValue(allWindowActions.front()), "leftHalf");

@@ -139,14 +139,5 @@ TEST(RegionEditorLayout, StaleLeafRectsAreRecomputedAndListsReplaced) {
     EXPECT_EQ(layout.splitButtonRects.size(), 4u);
 }
 
-TEST(RegionEditorLayout, PointTestsAreHalfOpen) {
-    const Rect r{10, 20, 30, 40};
-    EXPECT_TRUE(containsPoint(r, {10, 20}));
-    EXPECT_TRUE(containsPoint(r, {39.9, 59.9}));
-    EXPECT_FALSE(containsPoint(r, {40, 30}));
-    EXPECT_FALSE(containsPoint(r, {20, 60}));
-    EXPECT_FALSE(containsPoint(r, {9.9, 30}));
-}
-
 } // namespace
 } // namespace vantile

@@ -8,12 +8,6 @@ namespace vantile {
 
 namespace {
 
-// A point on the left or bottom edge is inside; one on the right or top edge is not.
-bool frameContains(const Rect& frame, const Point& point) {
-    return point.x >= frame.minX() && point.x < frame.maxX() && point.y >= frame.minY() &&
-           point.y < frame.maxY();
-}
-
 const RegionPreset* halvesPreset() {
     for (const RegionPreset& preset : builtInPresets()) {
         if (preset.id.text() == "00000000-0000-0000-0000-000000000001") {
@@ -73,7 +67,7 @@ void AppDelegate::addEditorToolbar(const std::vector<Screen>& screens) {
     const Point pointer = env_.screens.mouseLocation();
     std::optional<Screen> target;
     for (const Screen& screen : screens) {
-        if (frameContains(screen.frame, pointer)) {
+        if (contains(screen.frame, pointer)) {
             target = screen;
             break;
         }

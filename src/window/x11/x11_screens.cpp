@@ -49,10 +49,6 @@ std::vector<Screen> toScreens(X11Connection& connection, const MonitorLayout& la
     return screens;
 }
 
-bool contains(const Rect& r, const Point& p) {
-    return p.x >= r.minX() && p.x < r.maxX() && p.y >= r.minY() && p.y < r.maxY();
-}
-
 } // namespace
 
 X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
