@@ -170,13 +170,6 @@ TEST_F(RegionEditorToolbarTest, ApplyAndCancelReportAndTheToolbarStays) {
     EXPECT_TRUE(toolbar->isVisible());
 }
 
-TEST_F(RegionEditorToolbarTest, SitsCentredBelowTheTopOfItsScreensVisibleFrame) {
-    const auto onFirst = make(first);
-    EXPECT_EQ(onFirst->geometry(), QRect(480, 41, 480, 48));
-    const auto onSecond = make(second);
-    EXPECT_EQ(onSecond->geometry(), QRect(2160, -164, 480, 48));
-}
-
 // Where a child sits in the panel, in Qt's top-left coordinates.
 QRect inPanel(const QWidget* panel, const QWidget* child) {
     return {child->mapTo(panel, QPoint(0, 0)), child->size()};
