@@ -36,7 +36,9 @@ class Screens {
     virtual Point mouseLocation() const = 0;
 };
 
-// Opaque handles to another program's window and to the program that owns it.
+// Opaque handles to another program's window and to the program that owns it. A window's handle
+// is its own for its whole life: a later window never gets the handle of one that has gone, even
+// where the desktop reuses its numbers.
 struct WindowRef {
     std::uint64_t id = 0;
     friend bool operator==(const WindowRef&, const WindowRef&) = default;
@@ -90,8 +92,9 @@ class WindowBackend {
     virtual void setEnhancedUserInterface(const AppRef& app, bool enabled) = 0;
 };
 
-// Tells when the screen configuration changed: monitors added, removed, moved or resized, or the
-// space that panels reserve at the edges changed.
+// Tells when the screen configuration changed: monitors added, removed, moved or resized, or
+// another one made the primary. The space that panels reserve is read afresh by every command and
+// is not a change of configuration.
 class ScreenChanges {
   public:
     virtual ~ScreenChanges() = default;
@@ -130,7 +133,8 @@ class EventMonitors {
     // Key presses that go to other programs' windows; they cannot be swallowed.
     virtual std::optional<MonitorToken>
     addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) = 0;
-    // Key presses that go to this program's own windows; a handler returning true swallows one.
+    // Key presses that go to this program's own windows; a handler returning true swallows one,
+    // and the monitors added before it do not see it. The newest monitor sees a key first.
     virtual std::optional<MonitorToken>
     addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
     // Left-button drags and releases anywhere; the pointer position comes from Screens.

@@ -106,6 +106,26 @@ TEST_F(InstanceEndToEnd, ASecondInvocationHandsItsLinkToTheFirstAndEnds) {
     EXPECT_TRUE(vantile->running()) << vantile->report();
 }
 
+// X hands a program that connects after another has gone the same numbers for its windows:
+// "restore" must not send the newcomer to the frame the gone window had.
+TEST_F(InstanceEndToEnd, RestoreNeverMovesALaterWindowUnderTheNumberOfOneThatWent) {
+    vantile->snap("leftHalf");
+    const xcb_window_t number = window->id();
+    window.reset();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            window = ClientWindow::create(*desktop.server, clientAt(500, 300));
+            return window->id() == number;
+        },
+        5000ms))
+        << "no later window got the number " << number;
+    window->map();
+    window->activate();
+    const Rect before = window->visibleFrameInRoot();
+    vantile->snap("restore");
+    EXPECT_EQ(window->visibleFrameInRoot(), before);
+}
+
 // Sends one message to the socket and returns what came back before the instance hung up.
 std::string exchange(const std::filesystem::path& socket, const InstanceMessage& message) {
     UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM, 0));

@@ -32,21 +32,10 @@ constexpr std::array<std::string_view, 16> kAtoms = {
     "_NET_REQUEST_FRAME_EXTENTS",
 };
 
-xcb_window_t toWindow(const WindowRef& window) {
-    return static_cast<xcb_window_t>(window.id);
-}
-
-std::optional<WindowRef> toRef(std::optional<xcb_window_t> window) {
-    if (!window) {
-        return std::nullopt;
-    }
-    return WindowRef{*window};
-}
-
 } // namespace
 
 X11WindowBackend::X11WindowBackend(X11Connection& connection)
-    : connection_(connection), barrier_(connection) {
+    : connection_(connection), barrier_(connection), identity_(connection) {
     connection_.internAtoms(kAtoms);
 }
 
@@ -59,7 +48,11 @@ std::optional<AppRef> X11WindowBackend::focusedApplication() {
 }
 
 std::optional<WindowRef> X11WindowBackend::focusedWindow(const AppRef& app) {
-    return toRef(focusedWindowOf(connection_, app));
+    const std::optional<xcb_window_t> window = focusedWindowOf(connection_, app);
+    if (!window) {
+        return std::nullopt;
+    }
+    return identity_.refFor(*window);
 }
 
 std::optional<WindowRef> X11WindowBackend::mainWindow(const AppRef& app) {
@@ -73,7 +66,7 @@ std::optional<std::vector<WindowRef>> X11WindowBackend::windowList(const AppRef&
     }
     std::vector<WindowRef> refs;
     for (xcb_window_t window : *windows) {
-        refs.push_back(WindowRef{window});
+        refs.push_back(identity_.refFor(window));
     }
     return refs;
 }
@@ -91,13 +84,18 @@ std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
     return Rect{origin.x, origin.y, visible.width, visible.height};
 }
 
+std::optional<Rect> X11WindowBackend::visibleFrame(const WindowRef& window) {
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    return live ? visibleFrame(*live) : std::nullopt;
+}
+
 AttributeRead<Point> X11WindowBackend::position(const WindowRef& window) {
-    const std::optional<Rect> frame = visibleFrame(toWindow(window));
+    const std::optional<Rect> frame = visibleFrame(window);
     return frame ? AttributeRead<Point>::of(frame->origin()) : AttributeRead<Point>::failed();
 }
 
 AttributeRead<Size> X11WindowBackend::size(const WindowRef& window) {
-    const std::optional<Rect> frame = visibleFrame(toWindow(window));
+    const std::optional<Rect> frame = visibleFrame(window);
     return frame ? AttributeRead<Size>::of(frame->size()) : AttributeRead<Size>::failed();
 }
 
@@ -125,15 +123,23 @@ void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible,
 }
 
 void X11WindowBackend::setPosition(const WindowRef& window, const Point& position) {
-    writeFrame(toWindow(window), Rect{position.x, position.y, 1, 1}, MoveResizeFields::position);
+    if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
+        writeFrame(*live, Rect{position.x, position.y, 1, 1}, MoveResizeFields::position);
+    }
 }
 
 void X11WindowBackend::setSize(const WindowRef& window, const Size& size) {
-    writeFrame(toWindow(window), Rect{0, 0, size.width, size.height}, MoveResizeFields::size);
+    if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
+        writeFrame(*live, Rect{0, 0, size.width, size.height}, MoveResizeFields::size);
+    }
 }
 
 void X11WindowBackend::raise(const WindowRef& window) {
-    const xcb_window_t target = toWindow(window);
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    if (!live) {
+        return;
+    }
+    const xcb_window_t target = *live;
     if (leaveMaximizedStates(connection_, target, barrier_)) {
         // Openbox puts the restored frame where the client stood before, yet records the client
         // there, and ignores a later move to that spot as one to where the window already is.
@@ -149,7 +155,8 @@ void X11WindowBackend::raise(const WindowRef& window) {
 }
 
 std::optional<std::int64_t> X11WindowBackend::processId(const WindowRef& window) {
-    return processIdOf(connection_, toWindow(window));
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    return live ? processIdOf(connection_, *live) : std::nullopt;
 }
 
 std::optional<bool> X11WindowBackend::enhancedUserInterface(const AppRef&) {

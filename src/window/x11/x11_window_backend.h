@@ -16,6 +16,7 @@
 #include "window/platform.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_move_resize.h"
+#include "window/x11/x11_window_identity.h"
 #include "window/x11/x11_wm_barrier.h"
 
 namespace vantile {
@@ -45,10 +46,12 @@ class X11WindowBackend : public WindowBackend {
   private:
     // The visible outer frame in window space, or none when the window has gone.
     std::optional<Rect> visibleFrame(xcb_window_t window);
+    std::optional<Rect> visibleFrame(const WindowRef& window);
     void writeFrame(xcb_window_t window, const Rect& visible, MoveResizeFields fields);
 
     X11Connection& connection_;
     WindowManagerBarrier barrier_;
+    X11WindowIdentity identity_;
 };
 
 } // namespace vantile
