@@ -71,8 +71,11 @@ void RegionManager::applyPreset(const RegionPreset& preset, const Screen& screen
     if (preset.isBuiltIn) {
         activeLayouts_.insert_or_assign(key, RegionLayout{builtInTree(preset)});
     } else if (!preset.layouts.empty()) {
-        // A preset saved on one screen applies its layout to any screen.
-        activeLayouts_.insert_or_assign(key, preset.layouts.begin()->second);
+        // The layout saved for this very screen when the preset has one; otherwise a preset saved
+        // on one screen applies its layout to any screen.
+        const auto own = preset.layouts.find(key);
+        activeLayouts_.insert_or_assign(
+            key, own != preset.layouts.end() ? own->second : preset.layouts.begin()->second);
     }
     activePresetIDs_.insert_or_assign(key, preset.id);
     persistence_.setActivePreset(preset.id, key);

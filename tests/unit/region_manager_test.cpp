@@ -91,6 +91,31 @@ TEST_F(RegionManagerTest, SavedPresetBecomesEveryLaidOutScreensChoiceAndListsLas
     EXPECT_EQ(manager->activePresetIDs().at("-1440_900_1440_900"), bare.id);
 }
 
+TEST_F(RegionManagerTest, APresetSavedOnTwoScreensGivesEachItsOwnLayoutAfterARestart) {
+    auto manager = start();
+    manager->applyPreset(halves(), primary);
+    manager->applyPreset(quarters(), left);
+    manager->saveCustomPreset("Both");
+    manager = start();
+    EXPECT_EQ(labels(manager->regionsForScreen(primary)),
+              (std::vector<std::string>{"Left", "Right"}));
+    EXPECT_EQ(manager->regionsForScreen(left).size(), 4u);
+}
+
+TEST_F(RegionManagerTest, ScreenRegionsAreListedInReadingOrderNotTreeOrder) {
+    auto manager = start();
+    manager->applyPreset(halves(), primary);
+    // The left half cut into rows: the tree holds top-left, bottom-left, right.
+    BSPNode& tree = manager->activeLayouts().at("0_0_1920_1080").tree;
+    tree =
+        tree.splitRegion(manager->regionsForScreen(primary)[0].id, SplitDirection::horizontal, 0.5);
+    std::vector<std::pair<double, double>> corners;
+    for (const Region& region : manager->regionsForScreen(primary)) {
+        corners.emplace_back(region.rect.x, region.rect.y);
+    }
+    EXPECT_EQ(corners, (std::vector<std::pair<double, double>>{{0, 0}, {0.5, 0}, {0, 0.5}}));
+}
+
 TEST_F(RegionManagerTest, RememberedPresetsComeBackAtStartAndOnScreenChanges) {
     start()->applyPreset(thirds(), left);
     auto manager = start();

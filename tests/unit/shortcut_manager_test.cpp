@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::uint64_t ctrlAlt = modifier::control | modifier::option;
 constexpr std::uint64_t arrowFlags = modifier::numericPad | modifier::function;
-constexpr std::uint16_t leftArrow = 123, rightArrow = 124, upArrow = 126;
+constexpr std::uint16_t leftArrow = 123, rightArrow = 124, downArrow = 125, upArrow = 126;
 
 struct CountingOpener : RegionEditorOpener {
     void openRegionEditor() override { ++opened; }
@@ -87,6 +87,21 @@ TEST_F(ShortcutManagerTest, OptionArrowsMoveBetweenRegions) {
         << "nothing further right, but handled";
     EXPECT_EQ(frame().x, 720);
     EXPECT_FALSE(key(36, modifier::option, true)) << "other keys with Alt are not shortcuts";
+}
+
+TEST_F(ShortcutManagerTest, EachOptionArrowMovesToTheQuarterInItsDirection) {
+    regions.applyPreset(builtInPresets()[2], screen); // quarters of (0, 25, 1440, 875)
+    const struct {
+        std::uint16_t key;
+        Point origin;
+    } steps[] = {{downArrow, {0, 462.5}},
+                 {rightArrow, {720, 462.5}},
+                 {upArrow, {720, 25}},
+                 {leftArrow, {0, 25}}};
+    for (const auto& step : steps) {
+        key(step.key, modifier::option | arrowFlags);
+        EXPECT_EQ(frame().origin(), step.origin) << "key " << step.key;
+    }
 }
 
 TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLives) {
