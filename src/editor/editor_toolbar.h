@@ -21,8 +21,9 @@ class EditorToolbar {
     virtual ~EditorToolbar() = default;
     virtual void orderFront() = 0;
     virtual void orderOut() = 0;
-    // Whether the user is typing a preset name in it: keys then belong to the name field.
-    virtual bool isEditingName() const = 0;
+    // Whether the user is typing a preset name in it or has its preset list open: keys then
+    // belong to the toolbar.
+    virtual bool holdsKeys() const = 0;
 };
 
 } // namespace vantile

@@ -4,9 +4,9 @@ namespace vantile {
 
 RegionEditorWindow::RegionEditorWindow(const Screen& targetScreen, BSPNode tree, bool isPrimary,
                                        EventMonitors& monitors,
-                                       std::function<bool()> typingInToolbar)
+                                       std::function<bool()> toolbarHoldsKeys)
     : targetScreen_(targetScreen), workingTree_(std::move(tree)), monitors_(monitors),
-      typingInToolbar_(std::move(typingInToolbar)),
+      toolbarHoldsKeys_(std::move(toolbarHoldsKeys)),
       self_(std::make_shared<RegionEditorWindow*>(this)) {
     if (!isPrimary) {
         return;
@@ -41,7 +41,7 @@ void RegionEditorWindow::viewInteraction() {
 }
 
 bool RegionEditorWindow::handleKeyDown(const KeyEvent& event) {
-    if (typingInToolbar_ && typingInToolbar_()) {
+    if (toolbarHoldsKeys_ && toolbarHoldsKeys_()) {
         return false;
     }
     // Finishing or cancelling closes the editor and may destroy this window: nothing of it is

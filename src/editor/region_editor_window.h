@@ -15,10 +15,10 @@ namespace vantile {
 // Ctrl+Shift+Z redoes). Showing, hiding and the view belong to the desktop's implementation.
 class RegionEditorWindow {
   public:
-    // With `isPrimary`, installs the key monitor. `typingInToolbar` tells when keys belong to the
-    // toolbar's name field and must pass untouched.
+    // With `isPrimary`, installs the key monitor. `toolbarHoldsKeys` tells when keys belong to the
+    // toolbar (a name being typed, its preset list open) and must pass untouched.
     RegionEditorWindow(const Screen& targetScreen, BSPNode tree, bool isPrimary,
-                       EventMonitors& monitors, std::function<bool()> typingInToolbar);
+                       EventMonitors& monitors, std::function<bool()> toolbarHoldsKeys);
     virtual ~RegionEditorWindow();
     RegionEditorWindow(const RegionEditorWindow&) = delete;
     RegionEditorWindow& operator=(const RegionEditorWindow&) = delete;
@@ -53,7 +53,7 @@ class RegionEditorWindow {
     Screen targetScreen_;
     BSPNode workingTree_;
     EventMonitors& monitors_;
-    std::function<bool()> typingInToolbar_;
+    std::function<bool()> toolbarHoldsKeys_;
     std::optional<MonitorToken> escapeMonitor_;
     // The key monitor holds this weakly: keys that come after the window is gone pass through.
     std::shared_ptr<RegionEditorWindow*> self_;

@@ -242,7 +242,9 @@ void FakeDesktop::removeMonitor(MonitorToken token) {
 bool FakeDesktop::pressKey(const KeyEvent& event, bool toOwnWindow) {
     const auto installed = monitors_; // handlers may remove monitors
     bool swallowed = false;
-    for (const auto& [token, monitor] : installed) {
+    // The newest local monitor comes first, as on the real desktop.
+    for (auto it = installed.rbegin(); it != installed.rend() && !swallowed; ++it) {
+        const auto& [token, monitor] = *it;
         // A monitor removed by an earlier handler hears nothing more.
         if (!monitors_.contains(token)) {
             continue;
@@ -250,7 +252,7 @@ bool FakeDesktop::pressKey(const KeyEvent& event, bool toOwnWindow) {
         if (!toOwnWindow && monitor.globalKey) {
             monitor.globalKey(event);
         }
-        if (toOwnWindow && monitor.localKey && !swallowed) {
+        if (toOwnWindow && monitor.localKey) {
             swallowed = monitor.localKey(event);
         }
     }

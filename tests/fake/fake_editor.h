@@ -41,13 +41,13 @@ class FakeEditorToolbar : public EditorToolbar {
 
     void orderFront() override { ++orderedFront; }
     void orderOut() override { ++orderedOut; }
-    bool isEditingName() const override { return editingName; }
+    bool holdsKeys() const override { return holdingKeys; }
 
     Screen screen;
     EditorToolbarCallbacks callbacks;
     int orderedFront = 0;
     int orderedOut = 0;
-    bool editingName = false;
+    bool holdingKeys = false;
 };
 
 } // namespace vantile::test

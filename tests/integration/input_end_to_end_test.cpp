@@ -10,6 +10,7 @@
 #include "support/desktop.h"
 #include "support/input_injection.h"
 #include "support/rect_printing.h"
+#include "support/titled_windows.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
 
@@ -30,31 +31,6 @@ void rememberThirds(const ProgramHome& home) {
         << R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000002"}})";
 }
 
-// The override-redirect windows mapped on the root, as the preview would be.
-std::vector<Rect> mappedOverlays(XServer& server) {
-    xcb_connection_t* c = server.connection();
-    std::vector<Rect> out;
-    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, server.root()), nullptr);
-    if (!tree) {
-        return out;
-    }
-    const xcb_window_t* children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-        auto* attributes =
-            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
-        auto* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
-        if (attributes && geometry && attributes->override_redirect &&
-            attributes->map_state == XCB_MAP_STATE_VIEWABLE && geometry->width > 1) {
-            out.push_back({double(geometry->x), double(geometry->y), double(geometry->width),
-                           double(geometry->height)});
-        }
-        free(attributes);
-        free(geometry);
-    }
-    free(tree);
-    return out;
-}
-
 std::string describeAll(const std::vector<Rect>& rects) {
     std::string out;
     for (const Rect& r : rects) {
@@ -64,7 +40,7 @@ std::string describeAll(const std::vector<Rect>& rects) {
 }
 
 bool overlayAt(XServer& server, const Rect& rect) {
-    for (const Rect& overlay : mappedOverlays(server)) {
+    for (const Rect& overlay : viewableOverlays(server.connection())) {
         if (overlay == rect) {
             return true;
         }
@@ -154,7 +130,7 @@ TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnaps) {
         },
         2000ms))
         << "no preview over the left half; overlays: "
-        << describeAll(mappedOverlays(*desktop.server));
+        << describeAll(viewableOverlays(desktop.server->connection()));
     input->moveTo(2, 2);
     settle();
     EXPECT_TRUE(waitUntil(
@@ -166,7 +142,8 @@ TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnaps) {
     input->releaseButton(1);
     settle();
     expectAt({0, 0, 960, 540}, "released in the top-left corner");
-    EXPECT_TRUE(waitUntil([&] { return mappedOverlays(*desktop.server).empty(); }, 2000ms))
+    EXPECT_TRUE(
+        waitUntil([&] { return viewableOverlays(desktop.server->connection()).empty(); }, 2000ms))
         << "the preview stays after the release";
 }
 
@@ -195,10 +172,12 @@ TEST_F(InputEndToEnd, DragIntoAZoneAndBackOutSnapsNothing) {
     settle();
     input->moveTo(2, 540);
     settle();
-    EXPECT_TRUE(waitUntil([&] { return !mappedOverlays(*desktop.server).empty(); }, 2000ms));
+    EXPECT_TRUE(
+        waitUntil([&] { return !viewableOverlays(desktop.server->connection()).empty(); }, 2000ms));
     input->moveTo(960, 540);
     settle();
-    EXPECT_TRUE(waitUntil([&] { return mappedOverlays(*desktop.server).empty(); }, 2000ms));
+    EXPECT_TRUE(
+        waitUntil([&] { return viewableOverlays(desktop.server->connection()).empty(); }, 2000ms));
     input->releaseButton(1);
     settle();
     expectUnmoved("released away from every edge");

@@ -1,7 +1,9 @@
-// The region editor of the real program on two RandR monitors under Openbox, used with the mouse
-// and keys as a user would (XTest): it covers every monitor, its split buttons and boundaries
-// change the layouts that Ctrl+Alt+N uses once applied, Escape leaves them alone, and a named
-// preset is written and chosen.
+// The region editor of the real program on two RandR monitors, used with the mouse and keys as a
+// user would (XTest): it covers every monitor, its split buttons and boundaries change the layouts
+// that Ctrl+Alt+N uses once applied, Escape leaves them alone, and a named preset is written and
+// chosen. Under Openbox and under IceWM, which keeps the user's window active while the editor is
+// open: the toolbar stays on top, its preset list keeps its keys, the editor's keys come before
+// the shortcuts, and the editor's own drags never snap a window.
 
 #include <gtest/gtest.h>
 
@@ -28,7 +30,8 @@ constexpr const char* kEditorTitle = "Vantile Region Editor";
 constexpr const char* kToolbarTitle = "Vantile Region Editor Toolbar";
 
 namespace keysym {
-constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, returnKey = 0xff0d, escape = 0xff1b;
+constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, returnKey = 0xff0d, escape = 0xff1b,
+                       down = 0xff54;
 constexpr xcb_keysym_t e = 0x65, z = 0x7a, one = 0x31, three = 0x33;
 } // namespace keysym
 
@@ -39,7 +42,8 @@ nlohmann::json readJson(const std::filesystem::path& path) {
 
 class RegionEditorEndToEnd : public ::testing::Test {
   protected:
-    RegionEditorEndToEnd() : desktop(Desktop::start(WmKind::Openbox, 3120, 1080, twoMonitors)) {
+    explicit RegionEditorEndToEnd(WmKind wm = WmKind::Openbox)
+        : desktop(Desktop::start(wm, 3120, 1080, twoMonitors)) {
         ClientWindowOptions options;
         options.x = 300;
         options.y = 200;
@@ -51,6 +55,7 @@ class RegionEditorEndToEnd : public ::testing::Test {
         });
         input = std::make_unique<InputInjector>(*desktop.server);
         input->moveTo(900, 700); // on the first monitor, where the toolbar then goes
+        start = window->visibleFrameInRoot();
     }
 
     xcb_connection_t* x() { return desktop.server->connection(); }
@@ -115,7 +120,12 @@ class RegionEditorEndToEnd : public ::testing::Test {
     std::unique_ptr<VantileProgram> vantile;
     std::unique_ptr<InputInjector> input;
     std::filesystem::path configDir;
+    Rect start;
 };
+
+// "New Preset" at (244, 10, 82, 28) from the toolbar's bottom-left corner; the preset list at
+// (12, 10, 140, 28).
+constexpr int kNewPresetX = 720 + 244 + 41, kPresetListX = 720 + 82, kToolbarRowY = 16 + 48 - 24;
 
 // The first monitor starts from Halves; the left half's "two columns" button sits 4 px right of
 // its centre and 14 to 42 px below it: Qt's (484..512, 554..582) on a 1080-high monitor.
@@ -168,8 +178,7 @@ TEST_F(RegionEditorEndToEnd, EscapeLeavesTheLayoutsAsTheyWere) {
 TEST_F(RegionEditorEndToEnd, ANewPresetIsWrittenAndChosenForEveryScreen) {
     openEditor();
     click(kSplitLeftHalfX, kSplitLeftHalfY);
-    // "New Preset" at (244, 10, 82, 28) from the toolbar's bottom-left corner.
-    click(720 + 244 + 41, 16 + 48 - 10 - 14);
+    click(kNewPresetX, kToolbarRowY);
     input->tapKey(input->keycodeOf('w'));
     input->tapKey(input->keycodeOf('o'));
     input->tapKey(input->keycodeOf('r'));
@@ -227,6 +236,117 @@ TEST_F(RegionEditorEndToEnd, TheVeilIsTranslucentOnlyWhenACompositorRuns) {
     openEditor();
     EXPECT_EQ(editorDepth(x()), 32) << "with one, the desktop shows through the veil";
 }
+
+// An edit applied over a remembered preset survives a panel coming: only a change of monitors
+// brings the remembered presets back.
+TEST_F(RegionEditorEndToEnd, APanelAppearingKeepsAnAppliedEdit) {
+    openEditor();
+    click(kNewPresetX, kToolbarRowY);
+    press({keysym::returnKey}); // saved as "My Layout", now every monitor's remembered choice
+    click(kSplitLeftHalfX, kSplitLeftHalfY);
+    press({keysym::returnKey});
+    expectEditorClosed();
+
+    ClientWindowOptions dock;
+    dock.x = dock.y = 0;
+    dock.width = 1920;
+    dock.height = 40;
+    dock.windowType = WindowType::Dock;
+    dock.strutPartial = std::array<std::uint32_t, 12>{0, 0, 40, 0, 0, 0, 0, 0, 0, 1919, 0, 0};
+    auto panel = ClientWindow::create(*desktop.server, dock);
+    panel->map();
+    settle();
+    snapToRegion(keysym::one);
+    expectAt({0, 40, 480, 1040}, "Ctrl+Alt+1: the edited first column, below the panel");
+}
+
+class RegionEditorUnderWm : public RegionEditorEndToEnd,
+                            public ::testing::WithParamInterface<WmKind> {
+  protected:
+    RegionEditorUnderWm() : RegionEditorEndToEnd(GetParam()) {}
+
+    std::string stacking() {
+        std::string order;
+        for (const std::string& title : stackedTitles(x(), {kEditorTitle, kToolbarTitle})) {
+            order += "\"" + title + "\" ";
+        }
+        return order;
+    }
+    void expectToolbarOnTop(const std::string& after) {
+        const std::string onTop = std::string("\"") + kEditorTitle + "\" \"" + kEditorTitle +
+                                  "\" \"" + kToolbarTitle + "\" ";
+        EXPECT_TRUE(waitUntil([&] { return stacking() == onTop; }, 2000ms))
+            << after << ", from the bottom: " << stacking();
+    }
+};
+
+TEST_P(RegionEditorUnderWm, TheToolbarStaysAboveTheEditorWindows) {
+    for (int opening = 1; opening <= 3; ++opening) {
+        openEditor();
+        expectToolbarOnTop("opening " + std::to_string(opening));
+        press({keysym::escape});
+        expectEditorClosed();
+    }
+    openEditor();
+    ASSERT_EQ(vantile->run({"show"}).exitCode, 0);
+    settle();
+    expectToolbarOnTop("vantile show");
+    click(1950, 1000); // an empty spot of the second monitor
+    expectToolbarOnTop("a click in an editor window");
+    click(kPresetListX, kToolbarRowY);
+    press({keysym::down});
+    press({keysym::returnKey});
+    expectToolbarOnTop("a preset loaded");
+}
+
+// Escape closes the open preset list and Return loads the highlighted preset; neither reaches the
+// editor, which stays open until its own Return applies what was loaded.
+TEST_P(RegionEditorUnderWm, ThePresetListKeepsItsKeys) {
+    openEditor();
+    click(kPresetListX, kToolbarRowY);
+    press({keysym::escape});
+    ASSERT_TRUE(editorOpen()) << "Escape closed the editor, not the list" << vantile->report();
+    click(kPresetListX, kToolbarRowY);
+    press({keysym::down}); // from the "Presets..." title to Halves, then Thirds
+    press({keysym::down});
+    press({keysym::returnKey});
+    ASSERT_TRUE(editorOpen()) << "Return in the list applied the editor";
+    press({keysym::returnKey});
+    expectEditorClosed();
+    snapToRegion(keysym::one);
+    const Rect visible = window->visibleFrameInRoot();
+    EXPECT_NEAR(visible.width, 640, 1) << "Ctrl+Alt+1: the first of the loaded Thirds";
+}
+
+// Ctrl+Alt+Return is also the maximize shortcut; in the editor it applies.
+TEST_P(RegionEditorUnderWm, CtrlAltReturnAppliesTheEditorAndMovesNoWindow) {
+    openEditor();
+    press({keysym::controlL, keysym::altL, keysym::returnKey});
+    expectEditorClosed();
+    EXPECT_EQ(window->visibleFrameInRoot(), start);
+}
+
+// Dragging the editor's boundary to the screen's edge is the editor's gesture, not a drag to snap.
+TEST_P(RegionEditorUnderWm, TheEditorsOwnDragShowsNoPreviewAndSnapsNothing) {
+    openEditor();
+    const std::size_t editorOverlays = viewableOverlays(x()).size();
+    input->moveTo(960, 300); // on the boundary between the first monitor's halves
+    input->pressButton(1);
+    settle();
+    input->moveTo(500, 300);
+    input->moveTo(2, 300);
+    settle();
+    EXPECT_FALSE(waitUntil([&] { return viewableOverlays(x()).size() > editorOverlays; }, 500ms))
+        << "a preview came up over the editor";
+    input->releaseButton(1);
+    settle();
+    press({keysym::escape});
+    expectEditorClosed();
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "the release snapped the window behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, RegionEditorUnderWm,
+                         ::testing::Values(WmKind::Openbox, WmKind::IceWM));
 
 } // namespace
 } // namespace vantile::test

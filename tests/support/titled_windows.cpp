@@ -78,7 +78,40 @@ Rect rootRectOf(xcb_connection_t* connection, xcb_window_t window) {
             double(geometry->height)};
 }
 
+xcb_window_t rootOf(xcb_connection_t* connection) {
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
 } // namespace
+
+std::vector<Rect> viewableOverlays(xcb_connection_t* connection) {
+    std::vector<Rect> overlays;
+    for (const xcb_window_t window : children(connection, rootOf(connection))) {
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, window), nullptr));
+        const Rect rect = rootRectOf(connection, window);
+        if (attributes && attributes->override_redirect &&
+            attributes->map_state == XCB_MAP_STATE_VIEWABLE && rect.width > 1) {
+            overlays.push_back(rect);
+        }
+    }
+    return overlays;
+}
+
+std::vector<std::string> stackedTitles(xcb_connection_t* connection,
+                                       const std::vector<std::string>& titles) {
+    Atoms atoms(connection);
+    std::vector<std::string> stacked;
+    for (const xcb_window_t window : children(connection, rootOf(connection))) {
+        for (const std::string& title : titles) {
+            if (viewable(connection, window) && titled(connection, atoms, window, title)) {
+                stacked.push_back(title);
+                break;
+            }
+        }
+    }
+    return stacked;
+}
 
 std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
                                                      const std::string& title) {

@@ -21,4 +21,13 @@ std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connectio
 // The root-pixel rectangles of all such windows, in stacking order from the bottom.
 std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title);
 
+// The root-pixel rectangles of the viewable override-redirect children of the root wider than a
+// pixel (the program's preview, editor windows and toolbar), bottom first.
+std::vector<Rect> viewableOverlays(xcb_connection_t* connection);
+
+// The title of each viewable child of the root that carries one of the titles, in stacking order
+// from the bottom.
+std::vector<std::string> stackedTitles(xcb_connection_t* connection,
+                                       const std::vector<std::string>& titles);
+
 } // namespace vantile::test

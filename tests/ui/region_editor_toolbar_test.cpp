@@ -117,7 +117,7 @@ TEST_F(RegionEditorToolbarTest, NewPresetOffersTheNameSelectedAndReturnSavesIt) 
     QWidget editor; // the editor window holds the keys until a name is asked for
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
-    EXPECT_FALSE(toolbar->isEditingName());
+    EXPECT_FALSE(toolbar->holdsKeys());
     click(*toolbar, "New Preset");
     ASSERT_TRUE(toolbar->isSaveRowShown());
     EXPECT_FALSE(toolbar->presetMenu()->isVisible());
@@ -125,13 +125,13 @@ TEST_F(RegionEditorToolbarTest, NewPresetOffersTheNameSelectedAndReturnSavesIt) 
     EXPECT_EQ(field->placeholderText(), "My Layout");
     EXPECT_EQ(field->selectedText(), "My Layout");
     ASSERT_TRUE(QTest::qWaitForWindowActive(toolbar.get()));
-    EXPECT_TRUE(toolbar->isEditingName());
+    EXPECT_TRUE(toolbar->holdsKeys());
 
     QTest::keyClicks(field, "Work");
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(calls, (std::vector<std::string>{"save Work"}));
     EXPECT_FALSE(toolbar->isSaveRowShown());
-    EXPECT_FALSE(toolbar->isEditingName());
+    EXPECT_FALSE(toolbar->holdsKeys());
     EXPECT_EQ(toolbar->presetMenu()->count(), 6);
     EXPECT_EQ(toolbar->presetMenu()->itemText(5), "Work");
     EXPECT_EQ(toolbar->presetMenu()->currentIndex(), 5) << "now the first screen's preset";
@@ -158,7 +158,7 @@ TEST_F(RegionEditorToolbarTest, BackReturnsWithoutReportingAndKeepsTheName) {
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(toolbar->isSaveRowShown());
     EXPECT_TRUE(toolbar->presetMenu()->isVisible());
-    EXPECT_FALSE(toolbar->isEditingName());
+    EXPECT_FALSE(toolbar->holdsKeys());
     EXPECT_EQ(toolbar->nameField()->text(), "Half typed");
 }
 

@@ -54,7 +54,7 @@ class RegionEditorControlTest : public ::testing::Test {
             primaries.push_back(isPrimary);
             return std::make_unique<FakeEditorWindow>(
                 screen, std::move(tree), isPrimary, desktop,
-                [this] { return app->editorToolbar() && toolbar().editingName; });
+                [this] { return app->editorToolbar() && toolbar().holdingKeys; });
         };
         return env;
     }
@@ -106,11 +106,14 @@ TEST_F(RegionEditorControlTest, FinishAppliesEveryScreenInMemoryCancelChangesNot
     EXPECT_EQ(regions.activeLayouts().at(RegionManager::screenKey(first)).tree,
               layoutsBefore.at(RegionManager::screenKey(first)).tree);
 
+    // Ctrl+Alt+Return is also the maximize shortcut: while the editor is open, it applies.
+    const auto behind = desktop.addFocusedWindow({100, 100, 400, 300});
     app->openRegionEditor();
     window(0).userEdits(firstEdit);
     window(1).userEdits(builtInTree(builtInPresets()[2]));
-    EXPECT_TRUE(key(kReturn, modifier::shift)) << "Return applies with Shift held too";
+    EXPECT_TRUE(key(kReturn, ShortcutManager::controlOption)) << "Return applies, any modifiers";
     EXPECT_TRUE(app->editorWindows().empty());
+    EXPECT_EQ(desktop.windows.at(behind).frame, (Rect{100, 100, 400, 300}));
     EXPECT_EQ(leafCount(regions.activeLayouts().at(RegionManager::screenKey(first)).tree), 3u);
     EXPECT_EQ(leafCount(regions.activeLayouts().at(RegionManager::screenKey(second)).tree), 4u);
     EXPECT_EQ(regions.activePresetIDs(), presetIds) << "the chosen presets stay as they were";
@@ -127,7 +130,7 @@ TEST_F(RegionEditorControlTest, KeysOfTheFirstWindow) {
     EXPECT_EQ(window(0).redos, 1);
     EXPECT_EQ(window(1).undos + window(1).redos, 0) << "only the first screen's view";
 
-    toolbar().editingName = true;
+    toolbar().holdingKeys = true;
     EXPECT_FALSE(key(kEscape)) << "typing a name: Escape belongs to the field";
     EXPECT_FALSE(key(kReturn));
     EXPECT_FALSE(key(kZ, modifier::control));

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "app/ui/onboarding_widget.h"
+#include "app/ui/own_windows.h"
 
 namespace vantile {
 
@@ -24,7 +25,7 @@ AccessibilityOnboardingWindow::~AccessibilityOnboardingWindow() = default;
 
 void AccessibilityOnboardingWindow::makeKeyAndOrderFront() {
     widget_->show();
-    widget_->raise();
+    raiseOwnWindow(*widget_);
     widget_->activateWindow();
 }
 

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 
 #include "window/x11/x11_input_keys.h"
 
@@ -11,6 +12,15 @@ namespace vantile {
 
 DesktopEventMonitors::DesktopEventMonitors(X11GlobalInput& global) : global_(global) {
     QCoreApplication::instance()->installEventFilter(this);
+    // Every window the toolkit makes is numbered from its own connection's range, which the
+    // server hands to no other client while that connection lives.
+    if (const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        const xcb_setup_t* setup = xcb_get_setup(x11->connection());
+        const std::uint32_t base = setup->resource_id_base;
+        const std::uint32_t mask = setup->resource_id_mask;
+        global_.setOwnWindows(
+            [base, mask](xcb_window_t window) { return (window & ~mask) == base; });
+    }
 }
 
 DesktopEventMonitors::~DesktopEventMonitors() {
@@ -88,12 +98,20 @@ bool DesktopEventMonitors::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWindowType()) {
         return false;
     }
+    // An open pop-up (a preset list, a menu) holds the keyboard, and its keys are its own: Escape
+    // closes it, Return picks from it. It may already have closed by the time the press reaches
+    // its window, so the window's kind decides, not whether it is still open.
+    if (static_cast<QWindow*>(watched)->type() == Qt::Popup) {
+        return false;
+    }
     const auto* key = static_cast<QKeyEvent*>(event);
     const KeyEvent translated =
         keyEventFor(key->nativeScanCode(), static_cast<std::uint16_t>(key->nativeModifiers()));
     const auto handlers = local_; // a handler may remove monitors
-    for (const auto& [token, handler] : handlers) {
-        if (local_.contains(token) && handler(translated)) {
+    // The newest first: a window that opens over the others (the region editor) takes its keys
+    // before the program-wide shortcuts do.
+    for (auto it = handlers.rbegin(); it != handlers.rend(); ++it) {
+        if (local_.contains(it->first) && it->second(translated)) {
             return true;
         }
     }

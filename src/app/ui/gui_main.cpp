@@ -16,6 +16,7 @@
 #include "app/ui/desktop_event_monitors.h"
 #include "app/ui/help_page.h"
 #include "app/ui/instance_service.h"
+#include "app/ui/own_windows.h"
 #include "app/ui/qt_clock.h"
 #include "app/ui/queued_screen_changes.h"
 #include "app/ui/quit_on_signal.h"
@@ -56,15 +57,6 @@ int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command
             return fail("another instance is starting but does not answer");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-void activateOwnWindows() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            widget->raise();
-            widget->activateWindow();
-        }
     }
 }
 
@@ -110,8 +102,8 @@ int runGui(int argc, char** argv) {
     const auto toQtGlobal = x11ScreenSpaceToQtGlobal(*connection);
     SnapPreviewWindow preview(x11ScreenSpaceToRoot(*connection), compositing);
     AppDelegate* running = nullptr;
-    const auto typingInToolbar = [&running] {
-        return running && running->editorToolbar() && running->editorToolbar()->isEditingName();
+    const auto toolbarHoldsKeys = [&running] {
+        return running && running->editorToolbar() && running->editorToolbar()->holdsKeys();
     };
     AppDelegate delegate(AppEnvironment{
         screens,
@@ -130,7 +122,7 @@ int runGui(int argc, char** argv) {
         [&](const Screen& screen, BSPNode tree,
             bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
             return std::make_unique<QtRegionEditorWindow>(screen, std::move(tree), isPrimary,
-                                                          monitors, typingInToolbar,
+                                                          monitors, toolbarHoldsKeys,
                                                           toQtGlobal(screen.frame), compositing());
         },
         [&](const Screen& screen, RegionManager& regions,

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "app/ui/own_windows.h"
 #include "app/ui/snap_preview_model.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_monitors.h"
@@ -121,17 +122,18 @@ void SnapPreviewWindow::show(const Rect& screenRect) {
     const bool translucent = compositing_();
     if (!widget_ || widget_->translucent() != translucent) {
         widget_ = std::make_unique<SnapPreviewWidget>(translucent);
+        setOwnWindowLayer(*widget_, OwnWindowLayer::preview);
     }
     // Showing the same rect again leaves the window as it is: hiding it first would flicker.
     if (widget_->isVisible() && widget_->geometry() == target) {
-        widget_->raise();
+        raiseOwnWindow(*widget_);
         return;
     }
     widget_->setGeometry(target);
     widget_->update();
     widget_->show();
     // Windows opened since the last show may cover it.
-    widget_->raise();
+    raiseOwnWindow(*widget_);
 }
 
 void SnapPreviewWindow::hide() {

@@ -28,8 +28,8 @@ void QtEditorToolbar::orderOut() {
     widget_->hide();
 }
 
-bool QtEditorToolbar::isEditingName() const {
-    return widget_->isEditingName();
+bool QtEditorToolbar::holdsKeys() const {
+    return widget_->holdsKeys();
 }
 
 } // namespace vantile

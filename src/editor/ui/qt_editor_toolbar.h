@@ -22,7 +22,7 @@ class QtEditorToolbar : public EditorToolbar {
 
     void orderFront() override;
     void orderOut() override;
-    bool isEditingName() const override;
+    bool holdsKeys() const override;
 
     RegionEditorToolbar* widget() const { return widget_; }
 

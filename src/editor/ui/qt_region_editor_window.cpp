@@ -1,14 +1,15 @@
 #include "editor/ui/qt_region_editor_window.h"
 
+#include "app/ui/own_windows.h"
 #include "editor/ui/region_editor_view.h"
 
 namespace vantile {
 
 QtRegionEditorWindow::QtRegionEditorWindow(const Screen& targetScreen, BSPNode tree, bool isPrimary,
                                            EventMonitors& monitors,
-                                           std::function<bool()> typingInToolbar,
+                                           std::function<bool()> toolbarHoldsKeys,
                                            const QRect& geometry, bool translucent)
-    : RegionEditorWindow(targetScreen, tree, isPrimary, monitors, std::move(typingInToolbar)),
+    : RegionEditorWindow(targetScreen, tree, isPrimary, monitors, std::move(toolbarHoldsKeys)),
       view_(new RegionEditorView(tree, targetScreen.visibleFrame, targetScreen.frame)),
       self_(std::make_shared<QtRegionEditorWindow*>(this)) {
     // Left alone by the window manager, so that it covers panels too and stays above the
@@ -19,6 +20,7 @@ QtRegionEditorWindow::QtRegionEditorWindow(const Screen& targetScreen, BSPNode t
     view_->setAttribute(Qt::WA_TranslucentBackground, translucent);
     view_->setGeometry(geometry);
     view_->setFocusPolicy(Qt::StrongFocus);
+    setOwnWindowLayer(*view_, OwnWindowLayer::editor);
     std::weak_ptr<QtRegionEditorWindow*> weak = self_;
     view_->onTreeChanged = [weak](const BSPNode& changed) {
         if (const auto self = weak.lock()) {
@@ -39,7 +41,7 @@ QtRegionEditorWindow::~QtRegionEditorWindow() {
 
 void QtRegionEditorWindow::makeKeyAndOrderFront() {
     view_->show();
-    view_->raise();
+    raiseOwnWindow(*view_);
     view_->activateWindow();
 }
 

@@ -20,7 +20,7 @@ class QtRegionEditorWindow : public RegionEditorWindow {
     // `geometry` is the screen's frame in Qt's global coordinates. Without a compositor the veil
     // cannot be translucent and the window is dark instead.
     QtRegionEditorWindow(const Screen& targetScreen, BSPNode tree, bool isPrimary,
-                         EventMonitors& monitors, std::function<bool()> typingInToolbar,
+                         EventMonitors& monitors, std::function<bool()> toolbarHoldsKeys,
                          const QRect& geometry, bool translucent);
     ~QtRegionEditorWindow() override;
 

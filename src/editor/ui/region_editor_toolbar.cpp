@@ -1,5 +1,8 @@
 #include "editor/ui/region_editor_toolbar.h"
 
+#include "app/ui/own_windows.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -105,6 +108,7 @@ RegionEditorToolbar::RegionEditorToolbar(const Screen& screen, RegionManager& re
     setAttribute(Qt::WA_TranslucentBackground, translucent_);
     // Appearing must not take the keys from the editor; only naming a preset does.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setOwnWindowLayer(*this, OwnWindowLayer::toolbar);
     setPalette(hudPalette());
     setFont(systemFont(QFont::Normal));
     setGeometry(toQtGlobal(regionEditorToolbarFrame(screen)));
@@ -203,11 +207,11 @@ void RegionEditorToolbar::cancelAction() {
 
 void RegionEditorToolbar::orderFront() {
     show();
-    raise();
+    raiseOwnWindow(*this);
 }
 
-bool RegionEditorToolbar::isEditingName() const {
-    return saveRow_->isVisible() && nameField_->hasFocus();
+bool RegionEditorToolbar::holdsKeys() const {
+    return (saveRow_->isVisible() && nameField_->hasFocus()) || presetMenu_->view()->isVisible();
 }
 
 QPushButton* RegionEditorToolbar::button(const QString& title) const {

@@ -49,9 +49,9 @@ class RegionEditorToolbar : public QWidget {
     // Shows the toolbar on top of the editor windows without taking the focus from them.
     void orderFront();
 
-    // While this holds, keys belong to the name field: the editor must not take Escape, Return
-    // or undo for itself.
-    bool isEditingName() const;
+    // While a name is typed or the preset list is open, keys belong to them: the editor must not
+    // take Escape, Return or undo for itself.
+    bool holdsKeys() const;
 
     QComboBox* presetMenu() const { return presetMenu_; }
     QLineEdit* nameField() const { return nameField_; }

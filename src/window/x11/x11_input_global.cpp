@@ -93,22 +93,50 @@ void X11GlobalInput::onRawEvent(const RawInputEvent& raw, const xcb_generic_even
         onButton(raw, event);
         break;
     case RawInputKind::motion:
-        dragPending_ = dragPending_ || button_.held();
+        dragPending_ = dragPending_ || (button_.held() && !ownGesture_);
         break;
     }
 }
 
 void X11GlobalInput::onButton(const RawInputEvent& raw, const xcb_generic_event_t& event) {
     if (button_.onButton(raw, event)) {
+        if (button_.held()) {
+            ownGesture_ = pointerOverOwnWindow();
+        }
         // Motion is wanted from the press of the left button to its release.
         updateSelection();
     }
     if (raw.kind == RawInputKind::buttonRelease && !upHandlers_.empty() &&
-        button_.isPrimary(raw.detail)) {
+        button_.isPrimary(raw.detail) && !ownGesture_) {
         // The drag the release ends is reported before it.
         reportDrag();
         upHandlers_.callAll();
     }
+    if (!button_.held()) {
+        ownGesture_ = false;
+    }
+}
+
+// Walks down from the root through the windows under the pointer: the top-level one is a window
+// manager's frame for managed windows, and the program's own window lies a level or two below.
+bool X11GlobalInput::pointerOverOwnWindow() {
+    if (!isOwn_) {
+        return false;
+    }
+    constexpr int kMaxDepth = 4;
+    xcb_window_t window = connection_.root();
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        const auto pointer = takeReply(connection_, &xcb_query_pointer_reply,
+                                       xcb_query_pointer(connection_.raw(), window));
+        if (!pointer || pointer->child == XCB_WINDOW_NONE) {
+            return false;
+        }
+        window = pointer->child;
+        if (isOwn_(window)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void X11GlobalInput::reportDrag() {

@@ -48,11 +48,17 @@ class X11GlobalInput {
     // by another handler called for the same event. Tokens of other monitors are ignored.
     void removeMonitor(MonitorToken token);
 
+    // Names the program's own windows. A gesture whose press lands on one of them (or inside one)
+    // is the program's own from the press to the release: its drags and its release are not
+    // reported, wherever the release happens.
+    void setOwnWindows(std::function<bool(xcb_window_t)> isOwn) { isOwn_ = std::move(isOwn); }
+
   private:
     void onEvent(const xcb_generic_event_t& event);
     void onRawEvent(const RawInputEvent& raw, const xcb_generic_event_t& event);
     void onButton(const RawInputEvent& raw, const xcb_generic_event_t& event);
     void reportDrag();
+    bool pointerOverOwnWindow();
     void updateSelection();
     std::uint32_t wantedEvents() const;
 
@@ -66,6 +72,9 @@ class X11GlobalInput {
     MonitorToken nextToken_ = 1;
     // Motion heard in the batch at hand and not reported yet.
     bool dragPending_ = false;
+    std::function<bool(xcb_window_t)> isOwn_;
+    // The button is held in a gesture that began on one of our windows.
+    bool ownGesture_ = false;
     // Last, so that no event reaches a half-destroyed object.
     X11Connection::Subscription subscription_;
 };
