@@ -1,6 +1,6 @@
-// The `vantile` command: hands URLs to the instance running for this display, or becomes that
-// instance by starting the program proper. It links neither Qt nor X11 so that forwarding a
-// command costs almost nothing.
+// The `vantile` command: hands URLs and commands to the instance running for this display, or
+// becomes that instance by starting the program proper. It links neither Qt nor X11 so that
+// forwarding a command costs almost nothing.
 
 #include <unistd.h>
 
@@ -20,6 +20,7 @@ using namespace vantile;
 namespace {
 
 constexpr auto pingTimeout = std::chrono::seconds(10);
+constexpr auto commandTimeout = std::chrono::seconds(10);
 
 int fail(const std::string& message, int code = 1) {
     std::fprintf(stderr, "vantile: %s\n", message.c_str());
@@ -80,6 +81,27 @@ int ping(const RuntimePaths& paths) {
     return fail(error);
 }
 
+// Commands act on a running instance only: starting one just to list or quit it makes no sense.
+int runCommand(const RuntimePaths& paths, const CommandLine& command) {
+    std::string reply;
+    std::string error;
+    const InstanceMessage message{InstanceMessage::Kind::command, joinWords(command.commandWords)};
+    switch (askInstance(paths.socket, message, commandTimeout, &reply, &error)) {
+    case SendResult::delivered:
+        break;
+    case SendResult::noInstance:
+        return fail("no instance is running for this display");
+    case SendResult::failed:
+        return fail(error);
+    }
+    const auto answer = decodeReply(reply);
+    if (!answer) {
+        return fail("the running instance gave an answer this vantile cannot read");
+    }
+    std::fputs(answer->text.c_str(), answer->exitCode == 0 ? stdout : stderr);
+    return answer->exitCode;
+}
+
 int forwardOrStart(const RuntimePaths& paths, const CommandLine& command) {
     const std::string url = command.url.value_or("vantile://show");
     std::string error;
@@ -108,6 +130,7 @@ int main(int argc, char** argv) {
     case CommandLine::Kind::invalid:
         return fail(command.error + "\nTry 'vantile --help' for more information.", 2);
     case CommandLine::Kind::ping:
+    case CommandLine::Kind::command:
     case CommandLine::Kind::run:
         break;
     }
@@ -116,5 +139,12 @@ int main(int argc, char** argv) {
     if (!paths) {
         return fail(error);
     }
-    return command.kind == CommandLine::Kind::ping ? ping(*paths) : forwardOrStart(*paths, command);
+    switch (command.kind) {
+    case CommandLine::Kind::ping:
+        return ping(*paths);
+    case CommandLine::Kind::command:
+        return runCommand(*paths, command);
+    default:
+        return forwardOrStart(*paths, command);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QSystemTrayIcon>
 
 #include "app/ui/status_menu_presenter.h"
 #include "fake/fake_app_environment.h"
@@ -60,6 +61,15 @@ TEST_F(StatusMenuPresenterTest, ShowsTheTreeAndSnapsFromIt) {
     EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875}));
     find(presenter.menu(), "Edit Regions...")->trigger();
     EXPECT_EQ(delegate.editorWindows().size(), 1u) << "the editor opens on the one screen";
+}
+
+TEST_F(StatusMenuPresenterTest, LeftClickOnTheTrayIconOpensTheMenu) {
+    StatusMenuPresenter presenter(delegate, desktop);
+    emit presenter.tray()->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(presenter.menu()->isVisible());
+    emit presenter.tray()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(presenter.menu()->isVisible());
+    presenter.menu()->close();
 }
 
 TEST_F(StatusMenuPresenterTest, PresetListIsRefilledWithItsCheckMarkEachTimeItOpens) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/core/instance_command.h"
 #include "app/core/onboarding_window.h"
 #include "app/core/status_menu.h"
 #include "editor/editor_toolbar.h"
@@ -62,6 +63,11 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     void clearScreenLayout(const MenuItem& item);
     void openRegionEditorAction() { openRegionEditor(); }
 
+    // The same actions as commands of `vantile`, with the words it sent: checks them again,
+    // carries them out and says what happened. Until the desktop can be controlled only quit
+    // works.
+    CommandReply runCommand(const std::vector<std::string>& words);
+
     // The region editor: one window per screen and the toolbar. Opening closes an open editor
     // first; finishing applies every window's tree to the screens' layouts in memory; saving
     // stores them as a new preset and keeps the editor open.
@@ -86,6 +92,9 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     std::function<void()> onBuildStatusMenu;
 
   private:
+    CommandReply runParsedCommand(const InstanceCommand& command);
+    CommandReply usePreset(const InstanceCommand& command);
+    CommandReply clearLayout(const InstanceCommand& command);
     void showAccessibilityOnboarding();
     void setupManagers();
     RegionManager& editorRegions();

@@ -1,5 +1,6 @@
 #include "app/ipc/command_line.h"
 
+#include "app/core/instance_command.h"
 #include "window/window_action.h"
 
 namespace vantile {
@@ -27,10 +28,23 @@ bool looksLikeUrl(const std::string& arg) {
     return colon != std::string::npos && colon > 0;
 }
 
+// The rest of the line belongs to the command, options included.
+CommandLine instanceCommand(const std::vector<std::string>& args, std::size_t first) {
+    CommandLine result;
+    result.commandWords.assign(args.begin() + static_cast<std::ptrdiff_t>(first), args.end());
+    std::string error;
+    if (!parseInstanceCommand(result.commandWords, &error)) {
+        return invalid(error);
+    }
+    result.kind = CommandLine::Kind::command;
+    return result;
+}
+
 } // namespace
 
 std::string usageText() {
     return "Usage: vantile [--strict-x-errors] [URL | snap ACTION | show]\n"
+           "       vantile presets | use PRESET [--screen N] | clear [--screen N] | edit | quit\n"
            "\n"
            "Snaps the focused window to halves, quarters, thirds and more.\n"
            "\n"
@@ -42,6 +56,19 @@ std::string usageText() {
            actionList() +
            "\n"
            "  show               bring vantile to the front\n"
+           "\n"
+           "These act on the running instance like its tray menu, and never start one:\n"
+           "  presets            list the screens (number, name, WxH+X+Y, chosen preset or -)\n"
+           "                     and the presets (name, id), one per line, tab-separated\n"
+           "  use PRESET [--screen N]\n"
+           "                     choose a preset, by name or id, for screen N (numbered as\n"
+           "                     'presets' lists them) or else for the screen under the pointer\n"
+           "  clear [--screen N] clear the layout of screen N or of the one under the pointer\n"
+           "  edit               open the region editor\n"
+           "  quit               end the running instance\n"
+           "They exit 0 when done, 1 when vantile cannot do it now (no instance, or the\n"
+           "desktop cannot be controlled yet), 2 for a wrong request.\n"
+           "\n"
            "  --ping             wait until the running instance has handled everything\n"
            "                     sent to it before; exit 1 when none is running\n"
            "  --strict-x-errors  abort on any unexpected X error (for testing)\n"
@@ -52,10 +79,14 @@ std::string usageText() {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
     std::vector<std::string> words;
-    for (const auto& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             result.kind = CommandLine::Kind::help;
             return result;
+        }
+        if (words.empty() && result.kind == CommandLine::Kind::run && isInstanceCommand(arg)) {
+            return instanceCommand(args, i);
         }
         if (arg == "--version") {
             result.kind = CommandLine::Kind::version;

@@ -8,9 +8,10 @@ namespace vantile {
 
 // What the user asked for on the command line.
 struct CommandLine {
-    enum class Kind { run, help, version, ping, invalid };
+    enum class Kind { run, help, version, ping, command, invalid };
     Kind kind = Kind::run;
-    std::optional<std::string> url; // to hand to the instance
+    std::optional<std::string> url;        // to hand to the instance
+    std::vector<std::string> commandWords; // for command: checked, for the running instance
     bool strictXErrors = false;
     std::string error; // for invalid: what is wrong, in words
 };

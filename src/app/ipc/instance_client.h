@@ -14,4 +14,10 @@ enum class SendResult { delivered, noInstance, failed };
 SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
                           std::chrono::milliseconds replyTimeout, std::string* error);
 
+// Sends one message and reads the whole answer, which ends when the instance closes the
+// connection; fails when it takes longer than the timeout or grows beyond maxMessageSize.
+SendResult askInstance(const std::string& socketPath, const InstanceMessage& message,
+                       std::chrono::milliseconds replyTimeout, std::string* reply,
+                       std::string* error);
+
 } // namespace vantile

@@ -1,6 +1,7 @@
 #include "app/ipc/instance_server.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -118,6 +119,26 @@ MessageReader::Status MessageReader::readAvailable(int fd) {
             return Status::failed;
         }
     }
+}
+
+bool sendAnswer(int fd, std::string_view bytes) {
+    // Answers are small, so a peer that has not taken them within this long is not reading.
+    constexpr int waitMs = 1000;
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        pollfd pfd{fd, POLLOUT, 0};
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || ::poll(&pfd, 1, waitMs) <= 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace vantile

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/ipc/message.h"
 #include "app/ipc/runtime_paths.h"
@@ -56,5 +57,9 @@ class MessageReader {
   private:
     std::string bytes_;
 };
+
+// Writes an answer to a non-blocking connection, waiting a moment at most for a peer that does
+// not read; false when not all of it went out.
+bool sendAnswer(int fd, std::string_view bytes);
 
 } // namespace vantile

@@ -3,14 +3,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantile {
 
 // One request per connection: the client writes the message and closes its side. "url" carries a
 // URL for the instance to handle; "ping" is answered with "pong" once everything that reached
-// the instance before it has been handled.
+// the instance before it has been handled. "command" carries the words of a command for the
+// instance, joined by NUL bytes, which no word given on a command line can contain; it is answered
+// with the exit code on one line and then the text to print.
 struct InstanceMessage {
-    enum class Kind { url, ping };
+    enum class Kind { url, ping, command };
     Kind kind;
     std::string payload;
 };
@@ -20,5 +23,17 @@ inline constexpr std::string_view pongReply = "pong\n";
 
 std::string encodeMessage(const InstanceMessage& message);
 std::optional<InstanceMessage> decodeMessage(std::string_view bytes);
+
+std::string joinWords(const std::vector<std::string>& words);
+std::vector<std::string> splitWords(std::string_view payload);
+
+struct InstanceReply {
+    int exitCode = 0;
+    std::string text;
+};
+
+std::string encodeReply(const InstanceReply& reply);
+// None unless the first line is an exit code from 0 to 255.
+std::optional<InstanceReply> decodeReply(std::string_view bytes);
 
 } // namespace vantile

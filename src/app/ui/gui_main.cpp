@@ -157,6 +157,9 @@ int runGui(int argc, char** argv) {
         connection->drainEvents();
         QCoreApplication::sendPostedEvents();
     };
+    service.onCommand = [&](const std::vector<std::string>& words) {
+        return delegate.runCommand(words);
+    };
 
     delegate.applicationDidFinishLaunching();
     if (command.url) {

@@ -1,7 +1,5 @@
 #include "app/ui/instance_service.h"
 
-#include <sys/socket.h>
-
 #include <cerrno>
 
 namespace vantile {
@@ -59,34 +57,50 @@ void InstanceService::readFrom(int fd) {
     if (it == connections_.end()) {
         return;
     }
+    std::function<void()> afterClosing;
     switch (it->second.reader.readAvailable(fd)) {
     case MessageReader::Status::needMore:
         return;
     case MessageReader::Status::complete:
-        dispatch(it->second);
+        afterClosing = dispatch(it->second);
         break;
     case MessageReader::Status::failed:
         break;
     }
     it->second.notifier->setEnabled(false);
     connections_.erase(it);
+    // The client has its whole answer before, say, the program starts to end.
+    if (afterClosing) {
+        afterClosing();
+    }
 }
 
-void InstanceService::dispatch(Connection& connection) {
+std::function<void()> InstanceService::dispatch(Connection& connection) {
     const auto message = decodeMessage(connection.reader.bytes());
     if (!message) {
-        return;
+        return {};
     }
-    if (message->kind == InstanceMessage::Kind::url) {
+    switch (message->kind) {
+    case InstanceMessage::Kind::url:
         if (onUrl) {
             onUrl(message->payload);
         }
-        return;
+        return {};
+    case InstanceMessage::Kind::ping:
+        if (beforePong) {
+            beforePong();
+        }
+        sendAnswer(connection.fd.get(), pongReply);
+        return {};
+    case InstanceMessage::Kind::command:
+        break;
     }
-    if (beforePong) {
-        beforePong();
+    if (!onCommand) {
+        return {};
     }
-    ::send(connection.fd.get(), pongReply.data(), pongReply.size(), MSG_NOSIGNAL);
+    CommandReply reply = onCommand(splitWords(message->payload));
+    sendAnswer(connection.fd.get(), encodeReply({reply.exitCode, reply.text}));
+    return std::move(reply.afterReply);
 }
 
 } // namespace vantile

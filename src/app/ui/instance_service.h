@@ -7,12 +7,14 @@
 #include <map>
 #include <memory>
 
+#include "app/core/instance_command.h"
 #include "app/ipc/instance_server.h"
 
 namespace vantile {
 
 // Serves the instance socket on the Qt event loop: URLs go to `onUrl`, pings are answered after
-// `beforePong` has run (which handles whatever input is still queued).
+// `beforePong` has run (which handles whatever input is still queued), and commands are answered
+// with what `onCommand` replies.
 class InstanceService : public QObject {
   public:
     explicit InstanceService(std::unique_ptr<InstanceServer> server);
@@ -20,6 +22,7 @@ class InstanceService : public QObject {
 
     std::function<void(const std::string&)> onUrl;
     std::function<void()> beforePong;
+    std::function<CommandReply(const std::vector<std::string>&)> onCommand;
 
   private:
     struct Connection {
@@ -36,7 +39,8 @@ class InstanceService : public QObject {
 
     void acceptPending();
     void readFrom(int fd);
-    void dispatch(Connection& connection);
+    // Returns what is to happen once the connection is closed.
+    std::function<void()> dispatch(Connection& connection);
     void close(int fd);
     void pauseAccepting();
 

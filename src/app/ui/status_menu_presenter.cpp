@@ -1,6 +1,7 @@
 #include "app/ui/status_menu_presenter.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -34,6 +35,12 @@ StatusMenuPresenter::StatusMenuPresenter(AppDelegate& delegate, const Screens& s
     tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
     tray_->setToolTip("Vantile Window Manager");
     tray_->setContextMenu(menu_.get());
+    connect(tray_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    menu_->popup(QCursor::pos());
+                }
+            });
     tray_->show();
 }
 
