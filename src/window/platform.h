@@ -108,6 +108,8 @@ class ScreenChanges {
 struct KeyEvent {
     std::uint16_t keyCode = 0;
     std::uint64_t modifierFlags = 0;
+    // The desktop's clock at the press, in milliseconds; 0 when it gives none.
+    std::uint32_t time = 0;
 };
 
 namespace modifier {

@@ -90,9 +90,16 @@ class RegionEditorEndToEnd : public ::testing::Test {
         settle();
     }
     bool editorOpen() { return viewableWindowsTitled(x(), kEditorTitle).size() == 2; }
+    // Keys typed before the editor holds the keyboard go to the window that still does.
+    bool editorHasKeys() {
+        auto* focus = xcb_get_input_focus_reply(x(), xcb_get_input_focus(x()), nullptr);
+        const xcb_window_t window = focus ? focus->focus : XCB_WINDOW_NONE;
+        free(focus);
+        return titleOf(x(), window) == kEditorTitle;
+    }
     void openEditor() {
         press({keysym::controlL, keysym::altL, keysym::e});
-        ASSERT_TRUE(waitUntil([&] { return editorOpen(); }, 5000ms))
+        ASSERT_TRUE(waitUntil([&] { return editorOpen() && editorHasKeys(); }, 5000ms))
             << "editor windows: " << viewableWindowsTitled(x(), kEditorTitle).size() << "\n"
             << vantile->report();
     }

@@ -84,6 +84,12 @@ xcb_window_t rootOf(xcb_connection_t* connection) {
 
 } // namespace
 
+std::string titleOf(xcb_connection_t* connection, xcb_window_t window) {
+    Atoms atoms(connection);
+    const std::string name = stringProperty(connection, window, atoms("_NET_WM_NAME"));
+    return name.empty() ? stringProperty(connection, window, XCB_ATOM_WM_NAME) : name;
+}
+
 std::vector<Rect> viewableOverlays(xcb_connection_t* connection) {
     std::vector<Rect> overlays;
     for (const xcb_window_t window : children(connection, rootOf(connection))) {

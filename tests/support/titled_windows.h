@@ -21,6 +21,9 @@ std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connectio
 // The root-pixel rectangles of all such windows, in stacking order from the bottom.
 std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title);
 
+// The _NET_WM_NAME of the window, else its WM_NAME; empty when it has neither.
+std::string titleOf(xcb_connection_t* connection, xcb_window_t window);
+
 // The root-pixel rectangles of the viewable override-redirect children of the root wider than a
 // pixel (the program's preview, editor windows and toolbar), bottom first.
 std::vector<Rect> viewableOverlays(xcb_connection_t* connection);

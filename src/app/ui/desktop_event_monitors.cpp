@@ -1,5 +1,7 @@
 #include "app/ui/desktop_event_monitors.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -36,12 +38,14 @@ DesktopEventMonitors::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&
         [this, installed, handler = std::move(handler)](const KeyEvent& event) {
             QMetaObject::invokeMethod(
                 this,
-                [installed, handler, event] {
+                [this, installed, handler, event] {
                     // The X server reports every key press, also those to our own windows,
                     // which belong to the local monitors. A window just hidden can hold Qt's
-                    // focus a moment longer, but no key reaches it any more.
+                    // focus a moment longer, but no key reaches it any more; and a key that a
+                    // window of ours took may have closed it (Return in the editor) before
+                    // its report from the server is handled here.
                     const QWindow* focus = QGuiApplication::focusWindow();
-                    if (*installed && (!focus || !focus->isVisible())) {
+                    if (*installed && (!focus || !focus->isVisible()) && !reachedOwnWindow(event)) {
                         handler(event);
                     }
                 },
@@ -92,11 +96,25 @@ void DesktopEventMonitors::removeMonitor(MonitorToken token) {
     global_.removeMonitor(token);
 }
 
+bool DesktopEventMonitors::reachedOwnWindow(const KeyEvent& event) const {
+    const std::pair<std::uint32_t, std::uint16_t> press{event.time, event.keyCode};
+    return event.time != 0 &&
+           std::find(ownPresses_.begin(), ownPresses_.end(), press) != ownPresses_.end();
+}
+
 bool DesktopEventMonitors::eventFilter(QObject* watched, QEvent* event) {
     // A key press reaches its window first and may then travel through widgets; judging it at
     // the window sees each press once.
     if (event->type() != QEvent::KeyPress || !watched->isWindowType()) {
         return false;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const KeyEvent translated =
+        keyEventFor(key->nativeScanCode(), static_cast<std::uint16_t>(key->nativeModifiers()));
+    constexpr std::size_t kRememberedPresses = 16;
+    ownPresses_.emplace_back(static_cast<std::uint32_t>(key->timestamp()), translated.keyCode);
+    if (ownPresses_.size() > kRememberedPresses) {
+        ownPresses_.pop_front();
     }
     // An open pop-up (a preset list, a menu) holds the keyboard, and its keys are its own: Escape
     // closes it, Return picks from it. It may already have closed by the time the press reaches
@@ -104,9 +122,6 @@ bool DesktopEventMonitors::eventFilter(QObject* watched, QEvent* event) {
     if (static_cast<QWindow*>(watched)->type() == Qt::Popup) {
         return false;
     }
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const KeyEvent translated =
-        keyEventFor(key->nativeScanCode(), static_cast<std::uint16_t>(key->nativeModifiers()));
     const auto handlers = local_; // a handler may remove monitors
     // The newest first: a window that opens over the others (the region editor) takes its keys
     // before the program-wide shortcuts do.

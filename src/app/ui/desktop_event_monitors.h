@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,6 +35,8 @@ class DesktopEventMonitors : public QObject, public EventMonitors {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool reachedOwnWindow(const KeyEvent& event) const;
+
     // Local tokens live in their own range so that they never meet the X side's.
     static constexpr MonitorToken localTokenBase = MonitorToken{1} << 62;
 
@@ -41,6 +44,8 @@ class DesktopEventMonitors : public QObject, public EventMonitors {
     // Whether each X-side monitor is still installed; its queued events check this first.
     std::map<MonitorToken, std::shared_ptr<bool>> installed_;
     std::map<MonitorToken, std::function<bool(const KeyEvent&)>> local_;
+    // The last presses that reached our own windows, by server time and key, newest last.
+    std::deque<std::pair<std::uint32_t, std::uint16_t>> ownPresses_;
     MonitorToken nextLocal_ = localTokenBase;
 };
 

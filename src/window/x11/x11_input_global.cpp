@@ -85,7 +85,9 @@ void X11GlobalInput::onRawEvent(const RawInputEvent& raw, const xcb_generic_even
         // Events already on their way when the last key monitor went are dropped here.
         if (!keyHandlers_.empty()) {
             reportDrag();
-            keyHandlers_.callAll(keyEventFor(raw.detail, modifiers_.modifiers()));
+            KeyEvent key = keyEventFor(raw.detail, modifiers_.modifiers());
+            key.time = raw.time;
+            keyHandlers_.callAll(key);
         }
         break;
     case RawInputKind::buttonPress:

@@ -88,7 +88,7 @@ std::optional<RawInputEvent> X11RawInput::read(const xcb_generic_event_t& event)
     }
     // The raw key, button and motion events share this fixed part.
     const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
-    return RawInputEvent{*kind, raw.detail, raw.sourceid};
+    return RawInputEvent{*kind, raw.detail, raw.sourceid, raw.time};
 }
 
 } // namespace vantile

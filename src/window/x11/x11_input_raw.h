@@ -25,6 +25,8 @@ struct RawInputEvent {
     std::uint32_t detail = 0;
     // The physical device (a slave of the master device) that made the event.
     std::uint16_t sourceDevice = 0;
+    // The server time of the event.
+    std::uint32_t time = 0;
 };
 
 class X11RawInput {
