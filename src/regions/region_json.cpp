@@ -1,5 +1,7 @@
 #include "regions/region_json.h"
 
+#include <cmath>
+
 namespace vantile {
 
 using nlohmann::json;
@@ -45,7 +47,11 @@ class Reader {
             if (!value.is_number()) {
                 fail("expected a number");
             }
-            return value.get<double>();
+            const double number = value.get<double>();
+            if (!std::isfinite(number)) {
+                fail("expected a finite number");
+            }
+            return number;
         });
     }
 
@@ -68,9 +74,18 @@ class Reader {
         return *id;
     }
 
+    // Within the unit square, allowing the rounding a computed tree leaves at its far edges; a
+    // rect out there would place windows far off their screen.
     FractionalRect rect(const json& object) {
-        return {number(object, "x"), number(object, "y"), number(object, "width"),
-                number(object, "height")};
+        const FractionalRect r{number(object, "x"), number(object, "y"), number(object, "width"),
+                               number(object, "height")};
+        constexpr double slack = 1e-9;
+        const bool inside = r.x >= -slack && r.y >= -slack && r.width > 0 && r.height > 0 &&
+                            r.x + r.width <= 1 + slack && r.y + r.height <= 1 + slack;
+        if (!inside) {
+            fail("the rect does not lie within the unit square");
+        }
+        return r;
     }
 
     Region region(const json& object) {
@@ -118,6 +133,9 @@ BSPNode Reader::node(const json& object, int depth) {
             at("direction", [&]() -> int { fail("unknown direction \"" + raw + "\""); });
         }
         const double fraction = number(split, "fraction");
+        if (!(fraction > 0 && fraction < 1)) {
+            at("fraction", [&]() -> int { fail("a fraction lies strictly between 0 and 1"); });
+        }
         BSPNode first = at("first", [&] { return node(member(split, "first"), depth + 1); });
         BSPNode second = at("second", [&] { return node(member(split, "second"), depth + 1); });
         return BSPNode::split(*direction, fraction, std::move(first), std::move(second));
@@ -165,7 +183,42 @@ template <class T, class F> JsonRead<T> guarded(F&& read) {
     }
 }
 
+// The deepest nesting a preset needs: two levels per tree level, and a few around the trees.
+constexpr int maxDocumentDepth = 2 * maxTreeDepth + 8;
+
+// Whether brackets outside strings nest no deeper than the limit. Checked before parsing, so that
+// a document of brackets cannot take memory in proportion to its size many times over.
+bool nestsWithin(std::string_view text, int limit) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > limit) {
+                return false;
+            }
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return true;
+}
+
 std::optional<json> parse(std::string_view text, JsonReadError* error) {
+    if (!nestsWithin(text, maxDocumentDepth)) {
+        *error = {"$", "nested too deeply"};
+        return std::nullopt;
+    }
     json document = json::parse(text, nullptr, false);
     if (document.is_discarded()) {
         *error = {"$", "not valid JSON"};

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "app/ipc/message.h"
@@ -124,6 +126,52 @@ TEST_F(InstanceEndToEnd, RestoreNeverMovesALaterWindowUnderTheNumberOfOneThatWen
     const Rect before = window->visibleFrameInRoot();
     vantile->snap("restore");
     EXPECT_EQ(window->visibleFrameInRoot(), before);
+}
+
+// A preset whose split lies a hundred million billion widths off, chosen for the screen.
+void rememberAbsurdPreset(const ProgramHome& home) {
+    const auto folder = home.configHome() / "VantileWindowManager";
+    std::filesystem::create_directories(folder / "Presets");
+    const std::string id = "11111111-2222-3333-4444-555555555555";
+    const std::string leaf = R"({"leaf":{"_0":{"id":"11111111-2222-3333-4444-66666666666)";
+    std::ofstream(folder / "Presets" / (id + ".json"))
+        << R"({"createdDate":0,"id":")" << id << R"(","isBuiltIn":false,"name":"Absurd",)"
+        << R"("layouts":{"0_0_1920_1080":{"tree":{"split":{"direction":"vertical",)"
+        << R"("fraction":1e17,"first":)" << leaf << R"(1","rect":{"x":0,"y":0,"width":0.5,)"
+        << R"("height":1}}}},"second":)" << leaf << R"(2","rect":{"x":0.5,"y":0,"width":0.5,)"
+        << R"("height":1}}}}}}}}})";
+    std::ofstream(folder / "active_config.json")
+        << R"({"presetPerScreen":{"0_0_1920_1080":")" << id << R"("}})";
+}
+
+// What another program may leave in the configuration folder or set on its own window must not
+// hang the program or send windows off their screen.
+TEST(HostileInputEndToEnd, AnAbsurdPresetIsSkippedAndAStrutCoveringEverythingIsIgnored) {
+    auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
+    auto window = ClientWindow::create(*desktop.server, clientAt(300, 200));
+    window->map();
+    window->activate();
+    auto vantile = VantileProgram::start(*desktop.server, {}, rememberAbsurdPreset);
+    EXPECT_EQ(vantile->run({"edit"}).exitCode, 0);
+    ASSERT_TRUE(vantile->ping()) << "the editor over the absurd preset: " << vantile->report();
+    EXPECT_NE(vantile->run({"presets"}).output.find("1920x1080+0+0\t-\n"), std::string::npos)
+        << "the preset was skipped";
+    InputInjector input(*desktop.server);
+    input.tapKey(input.keycodeOf(0xff1b)); // Escape closes the editor
+    input.sync();
+
+    ClientWindowOptions dock = clientAt(0, 0);
+    dock.width = 20;
+    dock.height = 1080;
+    dock.windowType = WindowType::Dock;
+    dock.strutPartial =
+        std::array<std::uint32_t, 12>{0xFFFFFFFF, 0, 0, 0, 0, 1079, 0, 0, 0, 0, 0, 0};
+    auto panel = ClientWindow::create(*desktop.server, dock);
+    panel->map();
+    window->activate();
+    vantile->snap("leftHalf");
+    EXPECT_TRUE(window->waitForVisibleFrame({0, 0, 960, 1080}, 2000ms, 1.0))
+        << describe(window->lastSeenFrame());
 }
 
 // Sends one message to the socket and returns what came back before the instance hung up.

@@ -86,6 +86,23 @@ TEST(X11Struts, StrutTouchingAMonitorOnlyAtItsEdgeLeavesItAlone) {
     EXPECT_EQ(usableArea(lower, struts), lower);
 }
 
+// Any program may set any strut: one that reserves the whole monitor, or more than the root,
+// leaves the monitor as a whole rather than a sliver or an area past its edge.
+TEST(X11Struts, StrutsLeavingNoRoomGiveTheWholeMonitor) {
+    const Rect monitor{0, 0, 1440, 900};
+    const std::uint32_t huge = 0xFFFFFFFF;
+    const std::vector<std::array<std::uint32_t, 12>> hostile = {
+        {1440, 0, 0, 0, 0, 899, 0, 0, 0, 0, 0, 0},
+        {huge, 0, 0, 0, 0, 899, 0, 0, 0, 0, 0, 0},
+        {0, huge, 0, 0, 0, 0, 0, 899, 0, 0, 0, 0},
+        {0, 0, 850, 0, 0, 0, 0, 0, 0, 1439, 0, 0},
+        {700, 2300, 0, 0, 0, 899, 0, 899, 0, 0, 0, 0}};
+    for (const auto& values : hostile) {
+        EXPECT_EQ(usableArea(monitor, strutsOf(partialStrut(values), {}, kRoot)), monitor)
+            << values[0] << " " << values[1] << " " << values[2];
+    }
+}
+
 TEST(X11FrameExtents, VisibleFrameGrowsByTheFrameAndShrinksByShadows) {
     const Rect client{100, 200, 400, 300};
     const Extents frame{1, 2, 20, 5};

@@ -22,6 +22,7 @@
 #include "editor/region_editor_layout.h"
 #include "editor/region_editor_paint.h"
 #include "editor/ui/region_editor_painter.h"
+#include "editor/ui/region_editor_painter_shapes.h"
 #include "ui/test_application.h"
 
 namespace vantile {
@@ -247,6 +248,23 @@ TEST_F(RegionEditorPainterTest, BodiesStillComposeWhereAPillSpillsOver) {
         editorPaintList({layout_, std::nullopt, {0, 0, 300, kHeight}, {0, 0, kWidth, kHeight}},
                         editorTextMeasure(style_));
     expectSameLook(QImage::Format_ARGB32_Premultiplied, Qt::transparent);
+}
+
+// A rect reaching far past the surface (from a layout with absurd numbers) is cut to what can be
+// seen: drawing it ends at once instead of walking bands without end.
+TEST(RegionEditorPainterShapes, ShapesReachingFarOffTheSurfaceEndAtOnce) {
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    fillRectPieces(painter, QRectF(0.5, 0.5, 10.25, 1e17), QColor(255, 0, 0, 128),
+                   QPainter::CompositionMode_SourceOver);
+    fillRectPieces(painter, QRectF(20.5, -1e17, 10.25, 2e17), QColor(0, 0, 255, 128),
+                   QPainter::CompositionMode_SourceOver);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(5, 40), QColor(255, 0, 0, 128));
+    EXPECT_EQ(image.pixelColor(25, 40), QColor(0, 0, 255, 128));
+    EXPECT_EQ(image.pixelColor(15, 40).alpha(), 0);
 }
 
 } // namespace

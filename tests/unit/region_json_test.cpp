@@ -115,6 +115,38 @@ TEST(RegionJson, DeeplyNestedTreesAreRefusedNotRecursedInto) {
     EXPECT_EQ(deep.error.description, "the tree is nested too deeply");
 }
 
+// Values that would place windows far off their screen, or make the editor draw without end.
+TEST(RegionJson, FractionsAndRectsOutsideTheirMeaningFailTheTree) {
+    const json leaf = json::parse(std::string(R"({"leaf":{"_0":)") + regionText + "}}");
+    auto split = [&](double fraction) {
+        return json{{"split",
+                     {{"direction", "vertical"},
+                      {"fraction", fraction},
+                      {"first", leaf},
+                      {"second", leaf}}}};
+    };
+    for (const double fraction : {1e17, -1e17, 1000.0, -3.3, 0.0, 1.0}) {
+        EXPECT_FALSE(bspNodeFromJson(split(fraction)).value) << fraction;
+    }
+    EXPECT_TRUE(bspNodeFromJson(split(1e-9)).value);
+    const FractionalRect bad[] = {{0, 0, 1e300, 1}, {-3.3, 0, 0.5, 1}, {0.5, 0, 0.6, 1},
+                                  {0, 0, 0, 1},     {0, 0.5, 1, -0.1}, {0, 0, 1, 1 + 1e-6}};
+    for (const FractionalRect& rect : bad) {
+        EXPECT_FALSE(fractionalRectFromJson(toJson(rect)).value) << rect.x << " " << rect.width;
+    }
+    EXPECT_TRUE(fractionalRectFromJson(toJson(FractionalRect{0.5, 0, 0.5 + 1e-10, 1})).value)
+        << "the rounding a computed tree leaves at the far edge";
+}
+
+TEST(RegionJson, BracketsNestedPastAnyPresetAreRefusedBeforeParsing) {
+    const std::string deep = std::string(200, '[') + std::string(200, ']');
+    EXPECT_EQ(readPresetDocument(deep).error.description, "nested too deeply");
+    EXPECT_EQ(readActiveConfigDocument(deep).error.description, "nested too deeply");
+    // Brackets inside strings, escaped quotes included, are no nesting.
+    const std::string quoted = R"({"presetPerScreen":{"k":"\")" + std::string(200, '[') + R"("}})";
+    EXPECT_TRUE(readActiveConfigDocument(quoted).value);
+}
+
 TEST(RegionJson, ActiveConfigReadsOnlyStringEntries) {
     const auto read = readActiveConfigDocument(
         R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000002"},"x":1})");

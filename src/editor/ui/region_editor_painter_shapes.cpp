@@ -141,8 +141,11 @@ void writeCrossOver(QPainter& painter, const QRectF& r, const Straights& s, cons
     write(between(s.left, b0, s.right, b1), b - b0);
 }
 
-// Bands cut on whole rows, so that no pixel is composed twice.
-void fillBands(QPainter& painter, const QRectF& rect, const QColor& color, int rows) {
+// Bands cut on whole rows, so that no pixel is composed twice. Only the part the painter can
+// show is walked: a rect far off (a layout with absurd numbers) would take bands without end.
+void fillBands(QPainter& painter, const QRectF& whole, const QColor& color, int rows) {
+    const QRectF shown = painter.worldTransform().inverted().mapRect(QRectF(painter.window()));
+    const QRectF rect = whole.intersected(shown.adjusted(-rows, -rows, rows, rows));
     for (double y = rect.top(); y < rect.bottom();) {
         const double next = std::min(std::floor(y) + rows, rect.bottom());
         painter.fillRect(QRectF(rect.left(), y, rect.width(), next - y), color);

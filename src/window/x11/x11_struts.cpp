@@ -5,6 +5,8 @@
 namespace vantile {
 namespace {
 
+constexpr double kMinUsableSide = 100;
+
 // Start and end are inclusive pixel positions along the edge.
 double spanLength(std::uint32_t start, std::uint32_t end) {
     return end >= start ? static_cast<double>(end) - start + 1 : 0;
@@ -64,7 +66,16 @@ Rect usableArea(const Rect& monitor, std::span<const Strut> struts) {
             break;
         }
     }
-    return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
+    // Any program may reserve any space: what is left is kept within the monitor, and a monitor
+    // left with no room worth placing a window in counts as a whole.
+    x0 = std::clamp(x0, monitor.minX(), monitor.maxX());
+    x1 = std::clamp(x1, monitor.minX(), monitor.maxX());
+    y0 = std::clamp(y0, monitor.minY(), monitor.maxY());
+    y1 = std::clamp(y1, monitor.minY(), monitor.maxY());
+    if (x1 - x0 < kMinUsableSide || y1 - y0 < kMinUsableSide) {
+        return monitor;
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
 }
 
 } // namespace vantile
