@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "regions/bsp_node.h"
+#include "regions/file_io.h"
 #include "regions/region_persistence.h"
 
 using namespace vantile;
@@ -214,6 +216,63 @@ int benchTreeEdits() {
 
 } // namespace
 
+namespace hostile {
+
+long statusKb(const char* field) {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = 0;
+    while (status && std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, field, std::strlen(field)) == 0) {
+            kb = std::atol(line + std::strlen(field) + 1);
+        }
+    }
+    if (status) {
+        std::fclose(status);
+    }
+    return kb;
+}
+
+// Files a careless or hostile program could leave in the presets folder, each as large as a file
+// may be read: what reading them costs at the peak and keeps afterwards.
+int benchHostileFiles() {
+    const std::vector<std::pair<const char*, std::string>> shapes = {
+        {"numbers [0,0,...]", "0,"},
+        {"empty objects [{},{},...]", "{},"},
+        {"empty strings [\"\",...]", "\"\","},
+        {"brackets [[[[...", "["}};
+    std::printf("Hostile preset files of %zu KiB, read as at start (peak and kept memory):\n",
+                maxConfigFileSize / 1024);
+    for (const auto& [name, unit] : shapes) {
+        const fs::path folder =
+            fs::temp_directory_path() / ("vantile-hostile-" + std::to_string(::getpid()));
+        fs::create_directories(folder / "Presets");
+        std::string text = "[";
+        while (text.size() + unit.size() + 4 < maxConfigFileSize) {
+            text += unit;
+        }
+        text += unit[0] == '[' ? "" : "0]";
+        std::FILE* file = std::fopen((folder / "Presets" / "hostile.json").c_str(), "w");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+        // Starts the high-water mark afresh at what is in use now.
+        if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", refs);
+            std::fclose(refs);
+        }
+        const long before = statusKb("VmRSS:");
+        RegionPersistence(folder).loadCustomPresets();
+        std::printf("  %-28s peak +%6.1f MB, kept +%5.1f MB\n", name,
+                    (statusKb("VmHWM:") - before) / 1024.0, (statusKb("VmRSS:") - before) / 1024.0);
+        fs::remove_all(folder);
+    }
+    return 0;
+}
+
+} // namespace hostile
+
 int main() {
-    return benchLoading() != 0 || benchTreeEdits() != 0 ? 1 : 0;
+    // The hostile files first, so that the peak they reach is not hidden by an earlier one.
+    return hostile::benchHostileFiles() != 0 || benchLoading() != 0 || benchTreeEdits() != 0 ? 1
+                                                                                             : 0;
 }

@@ -12,7 +12,8 @@ struct EditorToolbarCallbacks {
     std::function<void()> onDone;
     std::function<void()> onCancel;
     std::function<void(const RegionPreset&)> onPresetSelected;
-    std::function<void(const std::string&)> onSave;
+    // True when the preset was saved.
+    std::function<bool(const std::string&)> onSave;
 };
 
 // The editor's floating toolbar as its owner sees it.

@@ -1,5 +1,7 @@
 #include "regions/file_io.h"
 
+#include <malloc.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +38,10 @@ mode_t modeFor(const std::filesystem::path& path) {
 }
 
 } // namespace
+
+void releaseFreedMemory() {
+    ::malloc_trim(0);
+}
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxSize) {
     // Non-blocking, so that a FIFO or device dropped among the files cannot hang the caller;

@@ -66,7 +66,7 @@ std::vector<RegionPreset> RegionManager::allPresets() {
     return presets;
 }
 
-void RegionManager::applyPreset(const RegionPreset& preset, const Screen& screen) {
+bool RegionManager::applyPreset(const RegionPreset& preset, const Screen& screen) {
     const std::string key = screenKey(screen);
     if (preset.isBuiltIn) {
         activeLayouts_.insert_or_assign(key, RegionLayout{builtInTree(preset)});
@@ -78,24 +78,29 @@ void RegionManager::applyPreset(const RegionPreset& preset, const Screen& screen
             key, own != preset.layouts.end() ? own->second : preset.layouts.begin()->second);
     }
     activePresetIDs_.insert_or_assign(key, preset.id);
-    persistence_.setActivePreset(preset.id, key);
+    return persistence_.setActivePreset(preset.id, key);
 }
 
-void RegionManager::clearLayout(const Screen& screen) {
+bool RegionManager::clearLayout(const Screen& screen) {
     const std::string key = screenKey(screen);
     activeLayouts_.erase(key);
     activePresetIDs_.erase(key);
-    persistence_.setActivePreset(std::nullopt, key);
+    return persistence_.setActivePreset(std::nullopt, key);
 }
 
-void RegionManager::saveCustomPreset(const std::string& name) {
+bool RegionManager::saveCustomPreset(const std::string& name) {
     const RegionPreset preset{Uuid::random(), name, activeLayouts_, currentDate(), false};
-    persistence_.savePreset(preset);
+    // A preset that is not on disk is chosen nowhere: after a restart nothing could find it.
+    if (!persistence_.savePreset(preset)) {
+        return false;
+    }
     cachedCustomPresets_.reset();
+    bool stored = true;
     for (const auto& [key, layout] : activeLayouts_) {
         activePresetIDs_.insert_or_assign(key, preset.id);
-        persistence_.setActivePreset(preset.id, key);
+        stored = persistence_.setActivePreset(preset.id, key) && stored;
     }
+    return stored;
 }
 
 std::vector<Region> RegionManager::regionsForScreen(const Screen& screen) const {

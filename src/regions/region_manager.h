@@ -30,10 +30,13 @@ class RegionManager {
 
     // The built-in presets, then the user's oldest first.
     std::vector<RegionPreset> allPresets();
-    void applyPreset(const RegionPreset& preset, const Screen& screen);
-    void clearLayout(const Screen& screen);
-    // Stores every active layout as a new preset and makes it every such screen's choice.
-    void saveCustomPreset(const std::string& name);
+    // Both take effect at once; false when the choice could not be written to disk (it is then
+    // forgotten at the next start).
+    bool applyPreset(const RegionPreset& preset, const Screen& screen);
+    bool clearLayout(const Screen& screen);
+    // Stores every active layout as a new preset and makes it every such screen's choice. False,
+    // with the choices as they were, when the preset could not be written.
+    bool saveCustomPreset(const std::string& name);
 
     // The screen's regions in reading order: rows top to bottom, each left to right.
     std::vector<Region> regionsForScreen(const Screen& screen) const;

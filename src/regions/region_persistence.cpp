@@ -21,6 +21,27 @@ namespace fs = std::filesystem;
 RegionPersistence::RegionPersistence(fs::path baseDirectory) : base_(std::move(baseDirectory)) {
     std::error_code ignored;
     fs::create_directories(presetsDirectory(), ignored);
+    removeStaleTemporaries();
+}
+
+// Temporary files are named ".<target>.XXXXXX" beside their target.
+void RegionPersistence::removeStaleTemporaries() const {
+    const auto now = fs::file_time_type::clock::now();
+    for (const fs::path& folder : {base_, presetsDirectory()}) {
+        std::error_code error;
+        fs::directory_iterator entries(folder, error);
+        for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+            const std::string name = entries->path().filename().string();
+            const auto dot = name.rfind('.');
+            const bool temporary = name.size() > 8 && name[0] == '.' && dot == name.size() - 7 &&
+                                   (name.rfind(".json.", dot) == dot - 5);
+            std::error_code ignored;
+            if (temporary && entries->is_regular_file(ignored) &&
+                now - entries->last_write_time(ignored) > staleTemporaryAge) {
+                fs::remove(entries->path(), ignored);
+            }
+        }
+    }
 }
 
 fs::path RegionPersistence::defaultBaseDirectory() {
@@ -41,7 +62,7 @@ std::map<std::string, std::string> RegionPersistence::loadActiveConfig() const {
     return entries.value ? std::move(*entries.value) : std::map<std::string, std::string>{};
 }
 
-void RegionPersistence::setActivePreset(const std::optional<Uuid>& id,
+bool RegionPersistence::setActivePreset(const std::optional<Uuid>& id,
                                         const std::string& screenKey) const {
     // Instances for other displays share the folder: the read-modify-write is done under a lock
     // so that none drops another's entries.
@@ -50,18 +71,23 @@ void RegionPersistence::setActivePreset(const std::optional<Uuid>& id,
     if (lock.valid()) {
         ::flock(lock.get(), LOCK_EX);
     }
-    auto entries = loadActiveConfig();
+    const auto before = readWholeFile(activeConfigPath());
+    auto read = readActiveConfigDocument(before.value_or(""));
+    auto entries = read.value ? std::move(*read.value) : std::map<std::string, std::string>{};
     if (id) {
         entries[screenKey] = id->text();
     } else {
         entries.erase(screenKey);
     }
-    writeFileAtomically(activeConfigPath(), writeActiveConfigDocument(entries));
+    const std::string document = writeActiveConfigDocument(entries);
+    return document == before || writeFileAtomically(activeConfigPath(), document);
 }
 
-void RegionPersistence::savePreset(const RegionPreset& preset) const {
-    writeFileAtomically(presetsDirectory() / (preset.id.text() + ".json"),
-                        writePresetDocument(preset));
+bool RegionPersistence::savePreset(const RegionPreset& preset) const {
+    // A file too large to be read back would be a preset lost.
+    const std::string document = writePresetDocument(preset);
+    return document.size() <= maxConfigFileSize &&
+           writeFileAtomically(presetsDirectory() / (preset.id.text() + ".json"), document);
 }
 
 namespace {
@@ -112,6 +138,8 @@ std::vector<RegionPreset> RegionPersistence::loadCustomPresets() const {
     }
     std::stable_sort(presets.begin(), presets.end(),
                      [](const auto& a, const auto& b) { return a.createdDate < b.createdDate; });
+    // Parsing left much memory free in the heap, some of it on the readers' threads.
+    releaseFreedMemory();
     return presets;
 }
 

@@ -2,6 +2,8 @@
 // two RandR monitors under Openbox: listing, choosing and clearing presets, a refused request that
 // changes nothing, and quitting.
 
+#include <sys/mount.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -80,6 +82,32 @@ TEST(CommandsEndToEnd, ListUseRefuseClearAndQuit) {
     result = vantile->run({"presets"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.output, "vantile: no instance is running for this display\n");
+}
+
+// A full disk under the configuration folder: the choice takes effect, and the command says that
+// it could not be kept instead of reporting success.
+TEST(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
+    Desktop desktop = Desktop::start(WmKind::Openbox, 3120, 1920, twoMonitors);
+    std::filesystem::path configDir;
+    auto vantile = VantileProgram::start(*desktop.server, {}, [&](const ProgramHome& home) {
+        configDir = home.configHome() / "VantileWindowManager";
+    });
+    if (::mount("tmpfs", configDir.c_str(), "tmpfs", 0, "size=16k") != 0) {
+        GTEST_SKIP() << "mounting a small file system needs root";
+    }
+    struct Unmount {
+        std::filesystem::path path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{configDir};
+    std::ofstream filler(configDir / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+    }
+
+    const auto result = vantile->run({"use", "Thirds", "--screen", "2"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.output.find("could not be written"), std::string::npos) << result.output;
+    EXPECT_EQ(vantile->run({"presets"}).output, listing("Thirds")) << "in use all the same";
 }
 
 } // namespace

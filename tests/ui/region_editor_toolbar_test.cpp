@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -60,7 +61,7 @@ class RegionEditorToolbarTest : public ::testing::Test {
             },
             [this](const std::string& name) {
                 calls.push_back("save " + name);
-                regions.saveCustomPreset(name);
+                return diskWorks && regions.saveCustomPreset(name);
             });
         toolbar->orderFront();
         return toolbar;
@@ -79,6 +80,7 @@ class RegionEditorToolbarTest : public ::testing::Test {
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     Screen first, second;
     std::vector<std::string> calls;
+    bool diskWorks = true;
     std::vector<Uuid> chosen;
 };
 
@@ -148,6 +150,17 @@ TEST_F(RegionEditorToolbarTest, SaveButtonPassesTheNameOnAsTyped) {
     click(*toolbar, "Save");
     EXPECT_EQ(calls, (std::vector<std::string>{"save Untitled", "save    "}));
     EXPECT_FALSE(toolbar->isSaveRowShown());
+
+    // A save that could not be written says so and keeps the row for another try.
+    diskWorks = false;
+    click(*toolbar, "New Preset");
+    click(*toolbar, "Save");
+    EXPECT_TRUE(toolbar->isSaveRowShown());
+    EXPECT_EQ(toolbar->nameLabel()->text(), "Failed:");
+    diskWorks = true;
+    click(*toolbar, "Save");
+    EXPECT_FALSE(toolbar->isSaveRowShown());
+    EXPECT_EQ(toolbar->nameLabel()->text(), "Name:");
 }
 
 TEST_F(RegionEditorToolbarTest, BackReturnsWithoutReportingAndKeepsTheName) {

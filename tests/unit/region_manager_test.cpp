@@ -116,6 +116,23 @@ TEST_F(RegionManagerTest, ScreenRegionsAreListedInReadingOrderNotTreeOrder) {
     EXPECT_EQ(corners, (std::vector<std::pair<double, double>>{{0, 0}, {0.5, 0}, {0, 0.5}}));
 }
 
+// The disk refusing a write is said: a preset that is not on disk becomes nobody's choice.
+TEST_F(RegionManagerTest, WritesTheDiskRefusesAreReportedAndChooseNothing) {
+    auto manager = start();
+    ASSERT_TRUE(manager->applyPreset(halves(), primary));
+    const auto presets = config.path() / "Presets";
+    std::filesystem::remove_all(presets);
+    std::ofstream(presets) << "a file where the folder was";
+    EXPECT_FALSE(manager->saveCustomPreset("Lost"));
+    EXPECT_EQ(manager->activePresetIDs().at("0_0_1920_1080"), halves().id);
+    EXPECT_EQ(manager->persistence().loadActiveConfig().at("0_0_1920_1080"), halves().id.text());
+
+    std::filesystem::remove(manager->persistence().activeConfigPath());
+    std::filesystem::create_directory(manager->persistence().activeConfigPath());
+    EXPECT_FALSE(manager->applyPreset(thirds(), left));
+    EXPECT_FALSE(manager->clearLayout(primary));
+}
+
 TEST_F(RegionManagerTest, RememberedPresetsComeBackAtStartAndOnScreenChanges) {
     start()->applyPreset(thirds(), left);
     auto manager = start();

@@ -81,6 +81,48 @@ TEST_F(RegionPersistenceTest, SavingAgainReplacesTheFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(store.presetsDirectory()), {}), 1);
 }
 
+// A write cut short by a crash leaves its temporary file; the next start removes the ones old
+// enough that no instance can still be writing them.
+TEST_F(RegionPersistenceTest, TemporariesLeftBehindAreRemovedAtStartAndUnchangedFilesStay) {
+    const fs::path base = store.baseDirectory();
+    const std::vector<fs::path> stale = {base / ".active_config.json.a1B2c3",
+                                         store.presetsDirectory() / ".0A1B.json.Zz9Yy8"};
+    const std::vector<fs::path> kept = {base / ".active_config.json.fresh1",
+                                        base / "notes.json.old"};
+    for (const fs::path& path : stale) {
+        writeText(path, "{");
+        fs::last_write_time(path, fs::file_time_type::clock::now() -
+                                      RegionPersistence::staleTemporaryAge * 2);
+    }
+    for (const fs::path& path : kept) {
+        writeText(path, "{");
+    }
+    RegionPersistence(store.baseDirectory());
+    for (const fs::path& path : stale) {
+        EXPECT_FALSE(fs::exists(path)) << path;
+    }
+    for (const fs::path& path : kept) {
+        EXPECT_TRUE(fs::exists(path)) << path;
+    }
+
+    // Choosing what is already chosen writes nothing, so a crash then cannot leave anything.
+    const Uuid id = Uuid::random();
+    ASSERT_TRUE(store.setActivePreset(id, "0_0_1920_1080"));
+    struct stat before {};
+    ::stat(store.activeConfigPath().c_str(), &before);
+    EXPECT_TRUE(store.setActivePreset(id, "0_0_1920_1080"));
+    struct stat after {};
+    ::stat(store.activeConfigPath().c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "replaced, not left alone";
+}
+
+TEST_F(RegionPersistenceTest, APresetTooLargeToBeReadBackIsNotSaved) {
+    RegionPreset huge = preset(std::string(maxConfigFileSize, 'x'), 1);
+    EXPECT_FALSE(store.savePreset(huge));
+    EXPECT_TRUE(store.loadCustomPresets().empty());
+    EXPECT_TRUE(store.savePreset(preset("Small", 2)));
+}
+
 TEST_F(RegionPersistenceTest, MissingFolderReadsAsEmpty) {
     RegionPersistence nowhere(dir.path() / "file-not-folder" / "x");
     writeText(dir.path() / "file-not-folder", "");

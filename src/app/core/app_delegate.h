@@ -75,7 +75,8 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     void closeRegionEditor() override;
     void finishRegionEditing() override;
     void loadPresetIntoEditor(const RegionPreset& preset);
-    void saveEditorAsPreset(const std::string& name);
+    // False when the preset could not be written.
+    bool saveEditorAsPreset(const std::string& name);
     const std::vector<std::unique_ptr<RegionEditorWindow>>& editorWindows() const {
         return editorWindows_;
     }

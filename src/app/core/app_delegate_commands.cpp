@@ -56,6 +56,12 @@ std::optional<Screen> chosenScreen(const Screens& screens, const InstanceCommand
     return std::nullopt;
 }
 
+// The choice is in force, but the disk refused to keep it.
+CommandReply notKept(const std::filesystem::path& file) {
+    return failure(commandUnavailable, "the choice is in use, but it could not be written to " +
+                                           file.string() + "; it is lost at the next start");
+}
+
 } // namespace
 
 CommandReply AppDelegate::runCommand(const std::vector<std::string>& words) {
@@ -104,7 +110,9 @@ CommandReply AppDelegate::usePreset(const InstanceCommand& command) {
     }
     CommandReply reply;
     if (const auto screen = chosenScreen(env_.screens, command, &reply)) {
-        regionManager_->applyPreset(*preset, *screen);
+        if (!regionManager_->applyPreset(*preset, *screen)) {
+            reply = notKept(regionManager_->persistence().activeConfigPath());
+        }
     }
     return reply;
 }
@@ -112,7 +120,9 @@ CommandReply AppDelegate::usePreset(const InstanceCommand& command) {
 CommandReply AppDelegate::clearLayout(const InstanceCommand& command) {
     CommandReply reply;
     if (const auto screen = chosenScreen(env_.screens, command, &reply)) {
-        regionManager_->clearLayout(*screen);
+        if (!regionManager_->clearLayout(*screen)) {
+            reply = notKept(regionManager_->persistence().activeConfigPath());
+        }
     }
     return reply;
 }

@@ -86,12 +86,15 @@ void AppDelegate::addEditorToolbar(const std::vector<Screen>& screens) {
             }
         };
     };
-    EditorToolbarCallbacks callbacks{
-        withSelf([](AppDelegate& app) { app.finishRegionEditing(); }),
-        withSelf([](AppDelegate& app) { app.closeRegionEditor(); }),
-        withSelf(
-            [](AppDelegate& app, const RegionPreset& preset) { app.loadPresetIntoEditor(preset); }),
-        withSelf([](AppDelegate& app, const std::string& name) { app.saveEditorAsPreset(name); })};
+    EditorToolbarCallbacks callbacks{withSelf([](AppDelegate& app) { app.finishRegionEditing(); }),
+                                     withSelf([](AppDelegate& app) { app.closeRegionEditor(); }),
+                                     withSelf([](AppDelegate& app, const RegionPreset& preset) {
+                                         app.loadPresetIntoEditor(preset);
+                                     }),
+                                     [weak](const std::string& name) {
+                                         const auto self = weak.lock();
+                                         return self && (*self)->saveEditorAsPreset(name);
+                                     }};
     editorToolbar_ = env_.makeEditorToolbar(*target, editorRegions(), std::move(callbacks));
     editorToolbar_->orderFront();
     if (env_.activate) {
@@ -139,9 +142,9 @@ void AppDelegate::loadPresetIntoEditor(const RegionPreset& preset) {
     }
 }
 
-void AppDelegate::saveEditorAsPreset(const std::string& name) {
+bool AppDelegate::saveEditorAsPreset(const std::string& name) {
     storeWorkingTrees();
-    editorRegions().saveCustomPreset(name);
+    return editorRegions().saveCustomPreset(name);
 }
 
 } // namespace vantile

@@ -27,6 +27,8 @@ const QColor kOpaqueHud(38, 38, 40);
 const QColor kText(236, 236, 238);
 const QColor kSecondaryText(236, 236, 238, 140);
 const QColor kSeparator(255, 255, 255, 56);
+const QColor kFailure(255, 105, 97);
+const char* const kNotSaved = "The preset could not be written to disk; nothing was saved.";
 
 // The rows were laid out with the origin at the panel's bottom-left, y up; Qt's is top-left.
 QRect panelFrame(int x, int y, int width, int height) {
@@ -96,7 +98,7 @@ RegionEditorToolbar::RegionEditorToolbar(const Screen& screen, RegionManager& re
                                          bool translucent, std::function<void()> onDone,
                                          std::function<void()> onCancel,
                                          std::function<void(const RegionPreset&)> onPresetSelected,
-                                         std::function<void(const std::string&)> onSave)
+                                         std::function<bool(const std::string&)> onSave)
     // Left alone by the window manager like the editor windows, so that raising it puts it above
     // them; it takes the input focus itself when a name is typed.
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -136,15 +138,15 @@ void RegionEditorToolbar::buildMainRow() {
 
 void RegionEditorToolbar::buildSaveRow() {
     saveRow_ = makeRow(this);
-    auto* label = new QLabel("Name:", saveRow_);
-    label->setFont(systemFont(QFont::Medium));
-    label->setGeometry(panelFrame(12, 14, 40, 18));
-    setColor(label, QPalette::WindowText, kSecondaryText);
+    nameLabel_ = new QLabel(saveRow_);
+    nameLabel_->setFont(systemFont(QFont::Medium));
+    nameLabel_->setGeometry(panelFrame(12, 14, 40, 18));
     nameField_ = new QLineEdit(saveRow_);
     nameField_->setGeometry(panelFrame(56, kControlBottom, 270, kControlHeight));
     nameField_->setPlaceholderText("My Layout");
     nameField_->setText("My Layout");
     connect(nameField_, &QLineEdit::returnPressed, this, &RegionEditorToolbar::confirmSave);
+    showSaveOutcome(true);
     QPushButton* save = makeButton(saveRow_, "Save", 338, 60);
     tintWithAccent(save);
     connect(save, &QPushButton::clicked, this, &RegionEditorToolbar::confirmSave);
@@ -187,14 +189,26 @@ void RegionEditorToolbar::showSaveRow() {
 }
 
 void RegionEditorToolbar::hideSaveRow() {
+    showSaveOutcome(true);
     saveRow_->hide();
     mainRow_->show();
 }
 
 void RegionEditorToolbar::confirmSave() {
-    onSave_(presetNameToSave(nameField_->text().toStdString()));
-    reloadPresets();
-    hideSaveRow();
+    // A save the user asked for and that failed is said, and the row stays for another try.
+    const bool saved = onSave_(presetNameToSave(nameField_->text().toStdString()));
+    showSaveOutcome(saved);
+    if (saved) {
+        reloadPresets();
+        hideSaveRow();
+    }
+}
+
+void RegionEditorToolbar::showSaveOutcome(bool saved) {
+    nameLabel_->setText(saved ? "Name:" : "Failed:");
+    nameLabel_->setToolTip(saved ? QString() : kNotSaved);
+    nameField_->setToolTip(saved ? QString() : kNotSaved);
+    setColor(nameLabel_, QPalette::WindowText, saved ? kSecondaryText : kFailure);
 }
 
 void RegionEditorToolbar::doneAction() {

@@ -13,6 +13,7 @@
 #include "editor/region_editor_toolbar_model.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -34,7 +35,7 @@ class RegionEditorToolbar : public QWidget {
                         const ToQtGlobal& toQtGlobal, bool translucent,
                         std::function<void()> onDone, std::function<void()> onCancel,
                         std::function<void(const RegionPreset&)> onPresetSelected,
-                        std::function<void(const std::string&)> onSave);
+                        std::function<bool(const std::string&)> onSave);
 
     void reloadPresets();
 
@@ -55,6 +56,8 @@ class RegionEditorToolbar : public QWidget {
 
     QComboBox* presetMenu() const { return presetMenu_; }
     QLineEdit* nameField() const { return nameField_; }
+    // "Name:", or "Failed:" after a save that could not be written.
+    QLabel* nameLabel() const { return nameLabel_; }
     // The button with this title on either row; null when there is none.
     QPushButton* button(const QString& title) const;
     bool isSaveRowShown() const;
@@ -67,19 +70,21 @@ class RegionEditorToolbar : public QWidget {
     void buildMainRow();
     void buildSaveRow();
     QPushButton* makeButton(QWidget* row, const QString& title, int x, int width);
+    void showSaveOutcome(bool saved);
 
     RegionManager& regions_;
     const Screens& screens_;
     std::function<void()> onDone_;
     std::function<void()> onCancel_;
     std::function<void(const RegionPreset&)> onPresetSelected_;
-    std::function<void(const std::string&)> onSave_;
+    std::function<bool(const std::string&)> onSave_;
     bool translucent_;
     RegionEditorToolbarModel menu_;
     QWidget* mainRow_ = nullptr;
     QWidget* saveRow_ = nullptr;
     QComboBox* presetMenu_ = nullptr;
     QLineEdit* nameField_ = nullptr;
+    QLabel* nameLabel_ = nullptr;
 };
 
 } // namespace vantile
