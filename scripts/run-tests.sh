@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test of a build tree: unit tests, then the tests against real X servers, then a short
-# fuzz run of the JSON readers.
+# fuzz run of the JSON readers and of the instance socket's message decoding.
 set -euo pipefail
 build=$(cd "${1:-build-test}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,14 +28,16 @@ if ! build_fuzzers >"$work/build.log" 2>&1; then
   exit 1
 fi
 
-# Both at once, each over a copy of its seeds: what a run adds to a corpus is not kept.
-fuzzers=(preset active_config)
+# All at once, each over a copy of its seeds: what a run adds to a corpus is not kept.
+fuzzers=(preset active_config message)
 pids=()
 mkdir -p "$fuzz_build/findings"
 for name in "${fuzzers[@]}"; do
   cp -r "$here/tests/fuzz/corpus/$name" "$work/$name"
+  dict="$here/tests/fuzz/$name.dict"
+  [ -f "$dict" ] || dict="$here/tests/fuzz/json.dict"
   "$fuzz_build/tests/fuzz/${name}_fuzzer" "$work/$name" -max_total_time=$fuzz_seconds -timeout=5 \
-    -dict="$here/tests/fuzz/json.dict" -artifact_prefix="$fuzz_build/findings/$name-" \
+    -dict="$dict" -artifact_prefix="$fuzz_build/findings/$name-" \
     -print_final_stats=1 >"$work/$name.log" 2>&1 &
   pids+=($!)
 done

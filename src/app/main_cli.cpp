@@ -21,6 +21,9 @@ namespace {
 
 constexpr auto pingTimeout = std::chrono::seconds(10);
 constexpr auto commandTimeout = std::chrono::seconds(10);
+// The instance acknowledges a URL as soon as it has read it, on a thread that moving windows does
+// not hold up; clients that hold its connections without sending give way within a second.
+constexpr auto ackTimeout = std::chrono::seconds(5);
 
 int fail(const std::string& message, int code = 1) {
     std::fprintf(stderr, "vantile: %s\n", message.c_str());
@@ -75,6 +78,7 @@ int ping(const RuntimePaths& paths) {
         return 0;
     case SendResult::noInstance:
         return fail("no instance is running for this display");
+    case SendResult::tooLong:
     case SendResult::failed:
         break;
     }
@@ -91,6 +95,8 @@ int runCommand(const RuntimePaths& paths, const CommandLine& command) {
         break;
     case SendResult::noInstance:
         return fail("no instance is running for this display");
+    case SendResult::tooLong:
+        return fail("the command is too long to send (" + error + "); nothing was sent", 2);
     case SendResult::failed:
         return fail(error);
     }
@@ -105,11 +111,13 @@ int runCommand(const RuntimePaths& paths, const CommandLine& command) {
 int forwardOrStart(const RuntimePaths& paths, const CommandLine& command) {
     const std::string url = command.url.value_or("vantile://show");
     std::string error;
-    switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url}, {}, &error)) {
+    switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url}, ackTimeout, &error)) {
     case SendResult::delivered:
         return 0;
     case SendResult::noInstance:
         return becomeInstance(command);
+    case SendResult::tooLong:
+        return fail("the URL is too long to send (" + error + "); nothing was sent", 2);
     case SendResult::failed:
         break;
     }

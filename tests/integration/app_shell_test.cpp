@@ -19,7 +19,9 @@
 #include "support/desktop.h"
 #include "support/input_injection.h"
 #include "support/other_user.h"
+#include "support/process.h"
 #include "support/rect_printing.h"
+#include "support/temp_dir.h"
 #include "support/titled_windows.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
@@ -174,13 +176,21 @@ TEST(HostileInputEndToEnd, AnAbsurdPresetIsSkippedAndAStrutCoveringEverythingIsI
         << describe(window->lastSeenFrame());
 }
 
-// Sends one message to the socket and returns what came back before the instance hung up.
-std::string exchange(const std::filesystem::path& socket, const InstanceMessage& message) {
+UniqueFd connectTo(const std::filesystem::path& socket) {
     UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
     if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        return {};
+    }
+    return fd;
+}
+
+// Sends one message to the socket and returns what came back before the instance hung up.
+std::string exchange(const std::filesystem::path& socket, const InstanceMessage& message) {
+    const UniqueFd fd = connectTo(socket);
+    if (!fd.valid()) {
         return "<cannot connect>";
     }
     const std::string bytes = encodeMessage(message);
@@ -228,6 +238,46 @@ TEST_F(InstanceEndToEnd, AnotherUserIsTurnedAwayOnBothEndsOfTheSocket) {
               std::optional<int>(0));
     ASSERT_TRUE(vantile->ping()) << "the instance still serves its own user: " << vantile->report();
     EXPECT_EQ(window->visibleFrameInRoot(), start) << "nothing a stranger sent was carried out";
+}
+
+// Every slot held by clients that send nothing, then more commands at once than the instance can
+// carry out while they arrive: each is taken (exit 0) and carried out.
+TEST_F(InstanceEndToEnd, ABurstOfSnapsIsTakenWholeWhileIdleClientsHoldEverySlot) {
+    std::vector<UniqueFd> idle;
+    for (int i = 0; i < 32; ++i) {
+        idle.push_back(connectTo(vantile->socketPath()));
+        ASSERT_TRUE(idle.back().valid());
+    }
+    const TempDir logs("vantile-burst");
+    std::vector<Process> snaps;
+    snaps.reserve(100);
+    for (int i = 0; i < 100; ++i) {
+        auto options = vantile->commandOptions({"snap", i % 2 == 0 ? "leftHalf" : "rightHalf"});
+        options.stdoutFile = logs.path() / std::to_string(i);
+        options.stderrFile = options.stdoutFile;
+        snaps.emplace_back(options);
+    }
+    int refused = 0;
+    std::string firstRefusal;
+    for (auto& snap : snaps) {
+        if (snap.waitExit(60000ms) != 0 && refused++ == 0) {
+            firstRefusal = snap.report();
+        }
+    }
+    EXPECT_EQ(refused, 0) << firstRefusal;
+    ASSERT_TRUE(waitUntil([&] { return vantile->ping(); }, 60000ms)) << vantile->report();
+    const Rect frame = window->visibleFrameInRoot();
+    EXPECT_TRUE(frame == (Rect{0, 0, 960, 1080}) || frame == (Rect{960, 0, 960, 1080}))
+        << "the snaps were not carried out: " << describe(frame);
+}
+
+TEST_F(InstanceEndToEnd, AUrlTooLongToSendIsRefusedAndNothingMoves) {
+    const auto result =
+        vantile->run({"vantile://snap?action=leftHalf&pad=" + std::string(70000, 'x')});
+    EXPECT_EQ(result.exitCode, 2) << result.output;
+    EXPECT_NE(result.output.find("too long"), std::string::npos) << result.output;
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
+    EXPECT_EQ(window->visibleFrameInRoot(), start);
 }
 
 } // namespace

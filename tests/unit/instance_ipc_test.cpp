@@ -1,3 +1,4 @@
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "app/ipc/instance_client.h"
+#include "app/ipc/instance_listener.h"
 #include "app/ipc/instance_server.h"
 #include "app/ipc/runtime_paths.h"
 
@@ -27,25 +29,11 @@ class InstanceIpcTest : public ::testing::Test {
     }
     ~InstanceIpcTest() override { fs::remove_all(root); }
 
-    // Reads one whole message from the next accepted connection.
-    std::optional<InstanceMessage> receive(InstanceServer& server) {
-        auto fd = server.acceptPeer();
-        if (!fd) {
-            return std::nullopt;
-        }
-        MessageReader reader;
-        for (int i = 0; i < 1000; ++i) {
-            const auto status = reader.readAvailable(fd->get());
-            if (status == MessageReader::Status::complete) {
-                return decodeMessage(reader.bytes());
-            }
-            if (status == MessageReader::Status::failed) {
-                return std::nullopt;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return std::nullopt;
+    SendResult send(const InstanceMessage& message,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        return sendToInstance(paths.socket, message, timeout, &error);
     }
+    SendResult sendUrl(const std::string& url) { return send({InstanceMessage::Kind::url, url}); }
 
     std::string root;
     RuntimePaths paths;
@@ -98,63 +86,104 @@ TEST_F(InstanceIpcTest, OneInstanceAtATimeAndAStaleSocketIsReplaced) {
         ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         ::close(fd);
     }
-    EXPECT_EQ(sendToInstance(paths.socket, {InstanceMessage::Kind::url, "x://show"}, {}, &error),
-              SendResult::noInstance);
+    EXPECT_EQ(sendUrl("x://show"), SendResult::noInstance);
     auto third = InstanceServer::acquire(paths, ::getuid());
     ASSERT_TRUE(third.server) << third.error;
-    EXPECT_EQ(sendToInstance(paths.socket, {InstanceMessage::Kind::url, "x://show"}, {}, &error),
-              SendResult::delivered)
-        << error;
+    InstanceListener listener(std::move(third.server));
+    EXPECT_EQ(sendUrl("x://show"), SendResult::delivered) << error;
 }
 
-TEST_F(InstanceIpcTest, UrlsArriveWholeAndInOrder) {
+// Acknowledged on the listener's thread, even while nobody takes them off its queue.
+TEST_F(InstanceIpcTest, UrlsUpToTheLimitAreAcknowledgedAndKeepTheirOrder) {
     auto acquired = InstanceServer::acquire(paths, ::getuid());
     ASSERT_TRUE(acquired.server);
-    const std::string longUrl = "vantile://snap?action=leftHalf&pad=" + std::string(20000, 'x');
-    for (const auto& url : {std::string("vantile://show"), longUrl}) {
-        ASSERT_EQ(sendToInstance(paths.socket, {InstanceMessage::Kind::url, url}, {}, &error),
-                  SendResult::delivered);
+    InstanceListener listener(std::move(acquired.server));
+    const std::string longest = "x://" + std::string(maxMessageSize - 8, 'x'); // after "url\n"
+    const std::vector<std::string> urls{"vantile://show", longest, "vantile://snap"};
+    for (const auto& url : urls) {
+        ASSERT_EQ(sendUrl(url), SendResult::delivered) << error;
     }
-    const auto a = receive(*acquired.server);
-    const auto b = receive(*acquired.server);
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->payload, "vantile://show");
-    EXPECT_EQ(b->payload, longUrl);
-    EXPECT_FALSE(acquired.server->acceptPeer()) << "nothing else pending";
+    EXPECT_EQ(sendUrl(longest + "x"), SendResult::tooLong) << "refused before sending";
+    for (const auto& url : urls) {
+        const auto received = listener.next();
+        ASSERT_TRUE(received);
+        EXPECT_EQ(received->message.payload, url);
+    }
+    EXPECT_FALSE(listener.next());
+}
+
+TEST_F(InstanceIpcTest, AUrlWithoutAcknowledgementIsNotDelivered) {
+    auto acquired = InstanceServer::acquire(paths, ::getuid());
+    ASSERT_TRUE(acquired.server);
+    std::thread hangUp([&] {
+        pollfd pending{acquired.server->listenFd(), POLLIN, 0};
+        ::poll(&pending, 1, 5000);
+        acquired.server->acceptPeer(); // and closed unanswered
+    });
+    EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
+    hangUp.join();
+    EXPECT_NE(error.find("without taking the URL"), std::string::npos) << error;
+    // Nobody reads it at all.
+    EXPECT_EQ(send({InstanceMessage::Kind::url, "x://y"}, std::chrono::milliseconds(50)),
+              SendResult::failed);
 }
 
 TEST_F(InstanceIpcTest, PeersOfAnotherUserAreDropped) {
     auto acquired = InstanceServer::acquire(paths, ::getuid() + 1);
     ASSERT_TRUE(acquired.server);
-    ASSERT_EQ(
-        sendToInstance(paths.socket, {InstanceMessage::Kind::url, "vantile://show"}, {}, &error),
-        SendResult::delivered)
-        << error;
-    EXPECT_FALSE(acquired.server->acceptPeer());
+    InstanceListener listener(std::move(acquired.server));
+    EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
+    EXPECT_FALSE(listener.next());
 }
 
-TEST_F(InstanceIpcTest, PingWaitsForTheAnswer) {
+TEST_F(InstanceIpcTest, ClientsThatSendNothingGiveWayToThoseWaiting) {
     auto acquired = InstanceServer::acquire(paths, ::getuid());
     ASSERT_TRUE(acquired.server);
-    std::thread answer([&] {
-        for (int i = 0; i < 2000; ++i) {
-            if (auto fd = acquired.server->acceptPeer()) {
-                ::send(fd->get(), pongReply.data(), pongReply.size(), MSG_NOSIGNAL);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-    EXPECT_EQ(sendToInstance(paths.socket, {InstanceMessage::Kind::ping, {}},
-                             std::chrono::seconds(5), &error),
+    ListenerLimits limits;
+    limits.messageDeadline = std::chrono::minutes(1); // so only giving way can free a slot
+    InstanceListener listener(std::move(acquired.server), limits);
+    std::vector<UniqueFd> idle;
+    sockaddr_un address{AF_UNIX, {}};
+    std::strcpy(address.sun_path, paths.socket.c_str());
+    for (std::size_t i = 0; i < limits.maxOpenConnections; ++i) {
+        idle.emplace_back(::socket(AF_UNIX, SOCK_STREAM, 0));
+        ASSERT_EQ(
+            ::connect(idle.back().get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    EXPECT_EQ(send({InstanceMessage::Kind::url, "x://y"}, std::chrono::seconds(20)),
               SendResult::delivered)
         << error;
-    answer.join();
+}
 
-    // An instance that never answers makes the ping fail instead of hanging.
-    EXPECT_EQ(sendToInstance(paths.socket, {InstanceMessage::Kind::ping, {}},
-                             std::chrono::milliseconds(50), &error),
+// Answered pings give their slots back; one never answered fails the client.
+TEST_F(InstanceIpcTest, PingsAreAnsweredAndGiveTheirSlotsBack) {
+    auto acquired = InstanceServer::acquire(paths, ::getuid());
+    ASSERT_TRUE(acquired.server);
+    InstanceListener listener(std::move(acquired.server));
+    for (std::size_t i = 0; i <= ListenerLimits{}.maxOpenConnections; ++i) {
+        std::thread answer([&] {
+            pollfd ready{listener.readyFd(), POLLIN, 0};
+            ::poll(&ready, 1, 5000);
+            if (auto received = listener.next()) {
+                sendAnswer(received->peer.fd(), pongReply);
+            }
+        });
+        const auto result = send({InstanceMessage::Kind::ping, {}});
+        answer.join();
+        ASSERT_EQ(result, SendResult::delivered) << "ping " << i << ": " << error;
+    }
+    EXPECT_EQ(send({InstanceMessage::Kind::ping, {}}, std::chrono::milliseconds(50)),
               SendResult::failed);
+}
+
+TEST_F(InstanceIpcTest, AFolderAtTheSocketPathIsNamedOnBothEnds) {
+    ASSERT_FALSE(ensurePrivateDirectory(paths.directory));
+    fs::create_directory(paths.socket);
+    const auto acquired = InstanceServer::acquire(paths, ::getuid());
+    EXPECT_FALSE(acquired.server);
+    EXPECT_EQ(acquired.error, paths.socket + " is a directory, not vantile's socket; remove it");
+    EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
+    EXPECT_EQ(error, acquired.error);
 }
 
 TEST(InstanceMessage, DecodingIsStrict) {

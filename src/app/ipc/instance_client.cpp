@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/ipc/runtime_paths.h"
 #include "app/ipc/unique_fd.h"
 
 namespace vantile {
@@ -70,6 +71,13 @@ bool servedByThisUser(int fd) {
 // Connects and writes the whole message; the connection stays open for the answer.
 SendResult deliver(const std::string& socketPath, const InstanceMessage& message, UniqueFd* fd,
                    std::string* error) {
+    // The instance would drop a longer one unread, which the client could not tell from a
+    // command that was lost.
+    const std::string bytes = encodeMessage(message);
+    if (bytes.size() > maxMessageSize) {
+        *error = std::to_string(bytes.size()) + " bytes, at most " + std::to_string(maxMessageSize);
+        return SendResult::tooLong;
+    }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (socketPath.size() >= sizeof address.sun_path) {
@@ -86,19 +94,32 @@ SendResult deliver(const std::string& socketPath, const InstanceMessage& message
     const timeval sendTimeout{2, 0};
     ::setsockopt(fd->get(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     if (::connect(fd->get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        // A missing or stale socket both mean nobody is listening.
-        if (errno == ENOENT || errno == ECONNREFUSED) {
+        const int cause = errno;
+        // A missing or stale socket both mean nobody is listening; a folder there means nobody
+        // ever can.
+        if (cause == ENOENT || cause == ECONNREFUSED) {
+            if (auto problem = foreignFileAtSocket(socketPath)) {
+                *error = *problem;
+                return SendResult::failed;
+            }
             return SendResult::noInstance;
         }
-        *error = "cannot reach the running instance at " + socketPath + ": " + std::strerror(errno);
+        if (cause == EAGAIN) {
+            *error = "the running instance has more connections waiting than it takes; nothing "
+                     "was sent, try again";
+            return SendResult::failed;
+        }
+        *error = "cannot reach the running instance at " + socketPath + ": " + std::strerror(cause);
         return SendResult::failed;
     }
     if (!servedByThisUser(fd->get())) {
         *error = "the socket at " + socketPath + " belongs to another user; not sending to it";
         return SendResult::failed;
     }
-    if (!writeAll(fd->get(), encodeMessage(message))) {
-        *error = std::string("the running instance closed the connection: ") + std::strerror(errno);
+    if (!writeAll(fd->get(), bytes)) {
+        *error = errno == EAGAIN ? std::string("the running instance did not read the message")
+                                 : std::string("the running instance closed the connection: ") +
+                                       std::strerror(errno);
         return SendResult::failed;
     }
     ::shutdown(fd->get(), SHUT_WR);
@@ -109,18 +130,20 @@ SendResult deliver(const std::string& socketPath, const InstanceMessage& message
 
 SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
                           std::chrono::milliseconds replyTimeout, std::string* error) {
-    if (message.kind != InstanceMessage::Kind::url) {
-        std::string reply;
-        const auto result = askInstance(socketPath, message, replyTimeout, &reply, error);
-        if (result == SendResult::delivered && message.kind == InstanceMessage::Kind::ping &&
-            reply != pongReply) {
-            *error = "the running instance did not answer in time";
-            return SendResult::failed;
-        }
+    std::string reply;
+    const auto result = askInstance(socketPath, message, replyTimeout, &reply, error);
+    if (result != SendResult::delivered || message.kind == InstanceMessage::Kind::command) {
         return result;
     }
-    UniqueFd fd;
-    return deliver(socketPath, message, &fd, error);
+    const bool url = message.kind == InstanceMessage::Kind::url;
+    if (reply != (url ? ackReply : pongReply)) {
+        *error = reply.empty() ? std::string("the running instance closed the connection without "
+                                             "taking the ") +
+                                     (url ? "URL" : "ping")
+                               : "the running instance answered what this vantile cannot read";
+        return SendResult::failed;
+    }
+    return SendResult::delivered;
 }
 
 SendResult askInstance(const std::string& socketPath, const InstanceMessage& message,
@@ -132,7 +155,9 @@ SendResult askInstance(const std::string& socketPath, const InstanceMessage& mes
         return result;
     }
     if (!readReply(fd.get(), replyTimeout, reply)) {
-        *error = "the running instance did not answer in time";
+        *error = "the running instance did not answer within " +
+                 std::to_string(replyTimeout.count()) + " ms; it may not have taken the " +
+                 (message.kind == InstanceMessage::Kind::url ? "URL" : "request");
         return SendResult::failed;
     }
     return SendResult::delivered;

@@ -7,10 +7,12 @@
 
 namespace vantile {
 
-enum class SendResult { delivered, noInstance, failed };
+// tooLong: not sent, since the instance would not take a message that long.
+enum class SendResult { delivered, noInstance, tooLong, failed };
 
-// Sends one message to the instance listening at the socket. For a ping, waits up to the timeout
-// for the answer. `error` explains a failure.
+// Sends one message to the instance listening at the socket and waits up to the timeout for the
+// answer: for a URL the acknowledgement that the instance has read it whole, for a ping the pong.
+// Only then is it delivered. `error` explains anything else.
 SendResult sendToInstance(const std::string& socketPath, const InstanceMessage& message,
                           std::chrono::milliseconds replyTimeout, std::string* error);
 

@@ -31,12 +31,17 @@ UniqueFd bindAndListen(const std::string& path, std::string* error) {
         *error = systemError("cannot create a socket");
         return {};
     }
+    if (auto problem = foreignFileAtSocket(path)) {
+        *error = *problem;
+        return {};
+    }
     ::unlink(path.c_str()); // left behind by an instance that died; we hold the lock
     if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         *error = systemError("cannot listen at " + path);
         return {};
     }
-    if (::listen(fd.get(), 64) != 0) {
+    // Bursts of commands wait here until they are accepted, rather than being refused.
+    if (::listen(fd.get(), SOMAXCONN) != 0) {
         *error = systemError("cannot listen at " + path);
         return {};
     }

@@ -8,8 +8,9 @@
 namespace vantile {
 
 // One request per connection: the client writes the message and closes its side. "url" carries a
-// URL for the instance to handle; "ping" is answered with "pong" once everything that reached
-// the instance before it has been handled. "command" carries the words of a command for the
+// URL for the instance to handle, and is acknowledged with "ok" once it has been read whole (which
+// says nothing of what then comes of it); "ping" is answered with "pong" once everything that
+// reached the instance before it has been handled. "command" carries the words of a command for the
 // instance, joined by NUL bytes, which no word given on a command line can contain; it is answered
 // with the exit code on one line and then the text to print.
 struct InstanceMessage {
@@ -20,6 +21,7 @@ struct InstanceMessage {
 
 inline constexpr std::size_t maxMessageSize = 64 * 1024;
 inline constexpr std::string_view pongReply = "pong\n";
+inline constexpr std::string_view ackReply = "ok\n";
 
 std::string encodeMessage(const InstanceMessage& message);
 std::optional<InstanceMessage> decodeMessage(std::string_view bytes);

@@ -73,6 +73,16 @@ std::optional<std::string> checkPrivate(const std::string& path) {
 }
 } // namespace
 
+std::optional<std::string> foreignFileAtSocket(const std::string& path) {
+    // A regular file is replaced like a stale socket, but a folder cannot be, and binding or
+    // connecting there only reports an address in use or a refused connection.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return path + " is a directory, not vantile's socket; remove it";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> ensurePrivateDirectory(const std::string& path) {
     // The parent of the fallback folder under /tmp does not exist in every session.
     const auto slash = path.rfind('/');

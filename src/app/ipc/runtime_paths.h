@@ -22,6 +22,10 @@ RuntimePaths runtimePaths(const std::string& runtimeDir, const std::string& disp
 // The paths for this process's environment ($DISPLAY, $XDG_RUNTIME_DIR); none without a display.
 std::optional<RuntimePaths> runtimePathsFromEnvironment(std::string* error);
 
+// Explains what stands at the socket's path when it is something no instance could listen at;
+// none when the path is free or holds a socket.
+std::optional<std::string> foreignFileAtSocket(const std::string& path);
+
 // Creates the folder with mode 0700 if needed and checks that it is a real folder owned by this
 // user and closed to everyone else. Returns an explanation when it is not usable.
 std::optional<std::string> ensurePrivateDirectory(const std::string& path);

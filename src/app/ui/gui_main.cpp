@@ -45,9 +45,12 @@ int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     std::string error;
     for (;;) {
-        switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url}, {}, &error)) {
+        switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url},
+                               std::chrono::seconds(5), &error)) {
         case SendResult::delivered:
             return 0;
+        case SendResult::tooLong:
+            return fail("the URL is too long to send (" + error + ")");
         case SendResult::failed:
             return fail(error);
         case SendResult::noInstance:
