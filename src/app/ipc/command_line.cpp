@@ -56,6 +56,8 @@ std::string usageText() {
            actionList() +
            "\n"
            "  show               bring vantile to the front\n"
+           "These exit 0 once the instance has received the request (not whether a window\n"
+           "moved), 1 when it did not take it, 2 for a wrong request or a URL too long.\n"
            "\n"
            "These act on the running instance like its tray menu, and never start one:\n"
            "  presets            list the screens (number, name, WxH+X+Y, chosen preset or -)\n"
