@@ -93,7 +93,7 @@ class RegionEditorEndToEnd : public ::testing::Test {
     // Keys typed before the editor holds the keyboard go to the window that still does.
     bool editorHasKeys() {
         auto* focus = xcb_get_input_focus_reply(x(), xcb_get_input_focus(x()), nullptr);
-        const xcb_window_t window = focus ? focus->focus : XCB_WINDOW_NONE;
+        const xcb_window_t window = focus ? focus->focus : xcb_window_t{XCB_WINDOW_NONE};
         free(focus);
         return titleOf(x(), window) == kEditorTitle;
     }

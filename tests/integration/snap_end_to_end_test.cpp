@@ -16,6 +16,7 @@
 #include "support/desktop.h"
 #include "support/harness_error.h"
 #include "support/rect_printing.h"
+#include "support/struts.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
 #include "support/x_server.h"
@@ -29,8 +30,9 @@ namespace {
 constexpr double pixelTolerance = 1.0;
 
 // The usable part of a monitor as the window manager itself sees it: its work area, which it
-// computes from its own panels. One rectangle for all monitors, so this holds only for monitors
-// that share their top and bottom edges, as the layouts here do.
+// computes from its own panels (one rectangle for all monitors, so this holds only for monitors
+// that share their top and bottom edges, as the layouts here do), or without one (i3) the monitor
+// less the panels' struts.
 Rect usableArea(XServer& server, const WantedMonitor& monitor) {
     const Rect area{double(monitor.x), double(monitor.y), double(monitor.width),
                     double(monitor.height)};
@@ -48,10 +50,15 @@ Rect usableArea(XServer& server, const WantedMonitor& monitor) {
     }
     free(reply);
     free(atom);
-    if (!workArea) {
-        throw HarnessError("the window manager publishes no _NET_WORKAREA");
+    if (workArea) {
+        return intersection(area, *workArea).value_or(area);
     }
-    return intersection(area, *workArea).value_or(area);
+    Rect free = area;
+    for (const StrutWindow& strut : findStrutWindows(c, server.root())) {
+        free = Rect{free.x + strut.left, free.y + strut.top, free.width - strut.left - strut.right,
+                    free.height - strut.top - strut.bottom};
+    }
+    return free;
 }
 
 struct Layout {
@@ -122,7 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
         Layout{"OpenboxMostlyOnSecondMonitor", WmKind::Openbox, 3120, 1080, twoMonitors, 1,
                windowAt(1700, 300)},
         Layout{"IceWMMostlyOnSecondMonitor", WmKind::IceWM, 3120, 1080, twoMonitors, 1,
-               windowAt(1700, 300)}),
+               windowAt(1700, 300)},
+        Layout{"FluxboxOneMonitor", WmKind::Fluxbox, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"I3Floating", WmKind::I3, 1920, 1080, {}, 0, windowAt(300, 200)}),
     layoutName);
 
 class SnapOnOpenbox : public ::testing::Test {

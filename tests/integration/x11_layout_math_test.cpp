@@ -103,6 +103,22 @@ TEST(X11Struts, StrutsLeavingNoRoomGiveTheWholeMonitor) {
     }
 }
 
+// Fluxbox keeps its toolbar's space through the work area alone; elsewhere the work area of the
+// whole root is what the struts make of it and adds nothing.
+TEST(X11Struts, TheWorkAreaReservesOnlyWhatNoStrutExplains) {
+    const Rect left{0, 0, 1500, 2000};
+    const Rect right{1500, 0, 1500, 2000};
+    const auto toolbar = workAreaStruts({0, 0, 3000, 1980}, kRoot, {});
+    EXPECT_EQ(usableArea(left, toolbar), (Rect{0, 0, 1500, 1980}));
+    EXPECT_EQ(usableArea(right, toolbar), (Rect{1500, 0, 1500, 1980}));
+
+    // A panel along the bottom of the left monitor only: the struts keep the right one whole.
+    const auto panel = strutsOf(partialStrut({0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1499}), {}, kRoot);
+    EXPECT_TRUE(workAreaStruts({0, 0, 3000, 1970}, kRoot, panel).empty());
+    EXPECT_TRUE(workAreaStruts({0, 0, 3000, 2000}, kRoot, {}).empty());
+    EXPECT_TRUE(workAreaStruts({0, 0, 4000, 2000}, kRoot, {}).empty()) << "larger than the root";
+}
+
 TEST(X11FrameExtents, VisibleFrameGrowsByTheFrameAndShrinksByShadows) {
     const Rect client{100, 200, 400, 300};
     const Extents frame{1, 2, 20, 5};

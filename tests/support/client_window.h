@@ -115,6 +115,7 @@ class ClientWindow {
     void writeHints();
     std::optional<Rect> measureClientRect();
     std::optional<Rect> measureVisibleFrame();
+    std::optional<Rect> measureParentFrame();
     FrameExtents readExtents(std::string_view property);
     bool isManaged(bool windowManagerRuns);
     bool listedAsClient();

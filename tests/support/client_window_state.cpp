@@ -102,10 +102,36 @@ Rect ClientWindow::clientRectInRoot() {
     return *rect;
 }
 
+// Where the window manager publishes no frame extents (i3), the frame a user sees is the window
+// it put the client in.
+std::optional<Rect> ClientWindow::measureParentFrame() {
+    xcb_connection_t* c = connection_.get();
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, id_), nullptr));
+    if (!tree || tree->parent == root_) {
+        return std::nullopt;
+    }
+    const auto translateCookie = xcb_translate_coordinates(c, tree->parent, root_, 0, 0);
+    const auto geometryCookie = xcb_get_geometry(c, tree->parent);
+    XcbReply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(c, translateCookie, nullptr));
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, geometryCookie, nullptr));
+    if (!origin || !geometry) {
+        return std::nullopt;
+    }
+    const double border = geometry->border_width;
+    return Rect{origin->dst_x - border, origin->dst_y - border, geometry->width + 2 * border,
+                geometry->height + 2 * border};
+}
+
 std::optional<Rect> ClientWindow::measureVisibleFrame() {
     const auto client = measureClientRect();
     if (!client) {
         return std::nullopt;
+    }
+    if (!readProperty32(connection_.get(), id_, atoms_("_NET_FRAME_EXTENTS"))) {
+        if (auto parent = measureParentFrame()) {
+            return parent;
+        }
     }
     const FrameExtents frame = frameExtents();
     const FrameExtents shadow = clientSideShadows();

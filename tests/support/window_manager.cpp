@@ -1,6 +1,7 @@
 #include "support/window_manager.h"
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/client_window.h"
 #include "support/ewmh.h"
@@ -8,6 +9,7 @@
 #include "support/paths.h"
 #include "support/program_wait.h"
 #include "support/struts.h"
+#include "support/x_properties.h"
 #include "support/x_server.h"
 
 namespace vantile::test {
@@ -34,6 +36,46 @@ ProcessOptions icewmOptions(const ProgramHome& home) {
     return options;
 }
 
+// Fluxbox makes its stock configuration in the fresh home it is given.
+ProcessOptions fluxboxOptions() {
+    ProcessOptions options;
+    options.argv = {"fluxbox"};
+    return options;
+}
+
+// i3's stock configuration, with the test's client windows floating: tiled windows are placed by
+// i3 alone and ignore every request to move.
+ProcessOptions i3Options(const ProgramHome& home) {
+    const auto config = home.configHome() / "i3-config";
+    std::filesystem::copy_file("/etc/i3/config", config);
+    std::ofstream(config, std::ios::app)
+        << "\nfor_window [class=\"VantileTestClient\"] floating enable\n";
+    ProcessOptions options;
+    options.argv = {"i3", "-c", config.string()};
+    return options;
+}
+
+ProcessOptions optionsFor(WmKind kind, const ProgramHome& home) {
+    switch (kind) {
+    case WmKind::Openbox:
+        return openboxOptions();
+    case WmKind::IceWM:
+        return icewmOptions(home);
+    case WmKind::Fluxbox:
+        return fluxboxOptions();
+    case WmKind::I3:
+        return i3Options(home);
+    }
+    return {};
+}
+
+// Fluxbox's toolbar reserves its space through the work area alone.
+bool workAreaReserves(const XServer& server) {
+    Atoms atoms(server.connection());
+    const auto area = readProperty32(server.connection(), server.root(), atoms("_NET_WORKAREA"));
+    return area && area->size() >= 4;
+}
+
 bool hasBottomStrut(const XServer& server) {
     for (const auto& strut : findStrutWindows(server.connection(), server.root())) {
         if (strut.bottom > 0) {
@@ -52,8 +94,11 @@ std::string missingForReadiness(const XServer& server, WmKind kind) {
     if (!wmSupports(server.connection(), atoms, server.root(), atoms("_NET_ACTIVE_WINDOW"))) {
         return "_NET_ACTIVE_WINDOW in the root's _NET_SUPPORTED";
     }
-    if (kind == WmKind::IceWM && !hasBottomStrut(server)) {
-        return "a viewable taskbar window with a bottom strut";
+    if ((kind == WmKind::IceWM || kind == WmKind::I3) && !hasBottomStrut(server)) {
+        return "a viewable panel window with a bottom strut";
+    }
+    if (kind == WmKind::Fluxbox && !workAreaReserves(server)) {
+        return "the root's _NET_WORKAREA";
     }
     return {};
 }
@@ -61,7 +106,8 @@ std::string missingForReadiness(const XServer& server, WmKind kind) {
 } // namespace
 
 std::string_view nameOf(WmKind kind) {
-    return kind == WmKind::Openbox ? "Openbox" : "IceWM";
+    constexpr std::string_view names[] = {"Openbox", "IceWM", "Fluxbox", "i3"};
+    return names[static_cast<int>(kind)];
 }
 
 void PrintTo(WmKind kind, std::ostream* out) {
@@ -73,7 +119,7 @@ WindowManager::WindowManager(WmKind kind, std::unique_ptr<ProgramHome> home, Pro
 
 std::unique_ptr<WindowManager> WindowManager::start(XServer& server, WmKind kind) {
     auto home = std::make_unique<ProgramHome>();
-    ProcessOptions options = kind == WmKind::Openbox ? openboxOptions() : icewmOptions(*home);
+    ProcessOptions options = optionsFor(kind, *home);
     home->applyTo(options, server.display());
     // It starts nothing, and in the test's own process group it goes when the test is interrupted.
     options.ownProcessGroup = false;

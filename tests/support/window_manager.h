@@ -1,7 +1,8 @@
 #pragma once
 
 // A real window manager on a test's X server: Openbox with a configuration that binds no keys,
-// or IceWM with a private configuration whose taskbar reserves a strut at the bottom.
+// IceWM with a private configuration whose taskbar reserves a strut at the bottom, and Fluxbox
+// and i3 as they come (i3 keeps the test's client windows floating).
 
 #include <xcb/xcb.h>
 
@@ -17,7 +18,7 @@ namespace vantile::test {
 
 class XServer;
 
-enum class WmKind { Openbox, IceWM };
+enum class WmKind { Openbox, IceWM, Fluxbox, I3 };
 
 std::string_view nameOf(WmKind kind);
 void PrintTo(WmKind kind, std::ostream* out);

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <vector>
 
 #include "window/x11/x11_properties.h"
 
@@ -13,35 +12,24 @@ namespace {
 // frame the window manager puts around it, which is exactly what the caller computed.
 constexpr std::uint32_t kStaticGravity = 10;
 
-bool has(MoveResizeFields fields, MoveResizeFields wanted) {
-    return (static_cast<std::uint32_t>(fields) & static_cast<std::uint32_t>(wanted)) != 0;
-}
+// x, y, width and height all set.
+constexpr std::uint32_t kAllFields = 0xF;
 
-void sendMoveResize(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
-                    MoveResizeFields fields) {
-    const std::uint32_t flags =
-        kStaticGravity | (static_cast<std::uint32_t>(fields) << 8) | (kSourcePager << 12);
+void sendMoveResize(X11Connection& connection, xcb_window_t window, const ClientRect& rect) {
+    const std::uint32_t flags = kStaticGravity | (kAllFields << 8) | (kSourcePager << 12);
     sendToWindowManager(connection, window, connection.atom("_NET_MOVERESIZE_WINDOW"),
                         {flags, static_cast<std::uint32_t>(rect.x),
                          static_cast<std::uint32_t>(rect.y), static_cast<std::uint32_t>(rect.width),
                          static_cast<std::uint32_t>(rect.height)});
 }
 
-void sendConfigure(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
-                   MoveResizeFields fields) {
-    std::uint16_t mask = 0;
-    std::vector<std::uint32_t> values;
-    if (has(fields, MoveResizeFields::position)) {
-        mask |= XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y;
-        values.push_back(static_cast<std::uint32_t>(rect.x));
-        values.push_back(static_cast<std::uint32_t>(rect.y));
-    }
-    if (has(fields, MoveResizeFields::size)) {
-        mask |= XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-        values.push_back(static_cast<std::uint32_t>(rect.width));
-        values.push_back(static_cast<std::uint32_t>(rect.height));
-    }
-    xcb_configure_window(connection.raw(), window, mask, values.data());
+void sendConfigure(X11Connection& connection, xcb_window_t window, const ClientRect& rect) {
+    const std::uint16_t mask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                               XCB_CONFIG_WINDOW_HEIGHT;
+    const std::uint32_t values[] = {
+        static_cast<std::uint32_t>(rect.x), static_cast<std::uint32_t>(rect.y),
+        static_cast<std::uint32_t>(rect.width), static_cast<std::uint32_t>(rect.height)};
+    xcb_configure_window(connection.raw(), window, mask, values);
 }
 
 } // namespace
@@ -54,11 +42,11 @@ ClientRect configureRequestRect(const ClientRect& client, const Extents& frame) 
 }
 
 void requestClientRect(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
-                       MoveResizeFields fields, bool useMoveResizeMessage) {
+                       bool useMoveResizeMessage) {
     if (useMoveResizeMessage) {
-        sendMoveResize(connection, window, rect, fields);
+        sendMoveResize(connection, window, rect);
     } else {
-        sendConfigure(connection, window, rect, fields);
+        sendConfigure(connection, window, rect);
     }
     connection.flush();
 }

@@ -11,16 +11,11 @@
 
 namespace vantile {
 
-enum class MoveResizeFields : std::uint32_t {
-    position = 0x3, // x and y
-    size = 0xC,     // width and height
-};
-
 // Sends _NET_MOVERESIZE_WINDOW when the window manager supports it, else a plain configure
-// request, for only the fields asked for; the rect is the client window's, in root coordinates.
+// request, with position and size both; the rect is the client window's, in root coordinates.
 // Flushes, so the request leaves at once.
 void requestClientRect(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
-                       MoveResizeFields fields, bool useMoveResizeMessage);
+                       bool useMoveResizeMessage);
 
 // What a plain configure request must say to put the client at `client`: window managers read
 // its position with the client's gravity, by default north-west, which places the frame's outer

@@ -51,7 +51,12 @@ StrutScan::StrutScan(X11Connection& connection)
     : connection_(connection),
       tree_(connection, xcb_query_tree(connection.raw(), connection.root())),
       clientList_(requestProperty(connection, connection.root(),
-                                  connection.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)) {}
+                                  connection.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)),
+      workArea_(requestProperty(connection, connection.root(), connection.atom("_NET_WORKAREA"),
+                                XCB_ATOM_CARDINAL)),
+      currentDesktop_(requestProperty(connection, connection.root(),
+                                      connection.atom("_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL,
+                                      1)) {}
 
 std::vector<xcb_window_t> StrutScan::probeAll(const std::vector<xcb_window_t>& windows,
                                               const Size& rootSize, Probed& probed) {
@@ -114,6 +119,16 @@ std::vector<Strut> StrutScan::get(const Size& rootSize) {
     std::vector<Strut> struts;
     for (const auto& [window, info] : probed) {
         struts.insert(struts.end(), info.struts.begin(), info.struts.end());
+    }
+    // The work area of the desktop in view: four values per desktop.
+    const auto area = takeValues(workArea_, XCB_ATOM_CARDINAL);
+    const std::size_t desktop =
+        firstValue(takeValues(currentDesktop_, XCB_ATOM_CARDINAL)).value_or(0);
+    if (area && area->size() >= 4 * (desktop + 1)) {
+        const std::uint32_t* v = area->data() + 4 * desktop;
+        const std::vector<Strut> extra = workAreaStruts(
+            {double(v[0]), double(v[1]), double(v[2]), double(v[3])}, rootSize, struts);
+        struts.insert(struts.end(), extra.begin(), extra.end());
     }
     return struts;
 }

@@ -20,7 +20,8 @@ namespace vantile {
 
 // The first round (the root's children and the client list) is sent on construction, so it can
 // share a round trip with other requests; get() sends the following rounds, one per level of
-// the tree it has to search (usually one, at most three).
+// the tree it has to search (usually one, at most three). Space the window manager's work area
+// reserves beyond the struts found comes as struts along the whole edge.
 class StrutScan {
   public:
     explicit StrutScan(X11Connection& connection);
@@ -35,6 +36,8 @@ class StrutScan {
     X11Connection& connection_;
     Pending<&xcb_query_tree_reply> tree_;
     PendingProperty clientList_;
+    PendingProperty workArea_;
+    PendingProperty currentDesktop_;
 };
 
 } // namespace vantile

@@ -45,6 +45,46 @@ std::vector<Strut> strutsOf(std::span<const std::uint32_t> partial,
     return struts;
 }
 
+std::vector<Strut> workAreaStruts(const Rect& workArea, const Size& rootSize,
+                                  std::span<const Strut> struts) {
+    const double w = rootSize.width, h = rootSize.height;
+    if (workArea.width <= 0 || workArea.height <= 0 || workArea.maxX() > w || workArea.maxY() > h) {
+        return {};
+    }
+    // How far in from each root edge the struts reach.
+    double left = 0, right = 0, top = 0, bottom = 0;
+    for (const Strut& strut : struts) {
+        switch (strut.edge) {
+        case Edge::left:
+            left = std::max(left, strut.area.maxX());
+            break;
+        case Edge::right:
+            right = std::max(right, w - strut.area.minX());
+            break;
+        case Edge::top:
+            top = std::max(top, strut.area.maxY());
+            break;
+        case Edge::bottom:
+            bottom = std::max(bottom, h - strut.area.minY());
+            break;
+        }
+    }
+    std::vector<Strut> extra;
+    if (workArea.minX() > left) {
+        addStrut(extra, Edge::left, {0, 0, workArea.minX(), h});
+    }
+    if (w - workArea.maxX() > right) {
+        addStrut(extra, Edge::right, {workArea.maxX(), 0, w - workArea.maxX(), h});
+    }
+    if (workArea.minY() > top) {
+        addStrut(extra, Edge::top, {0, 0, w, workArea.minY()});
+    }
+    if (h - workArea.maxY() > bottom) {
+        addStrut(extra, Edge::bottom, {0, workArea.maxY(), w, h - workArea.maxY()});
+    }
+    return extra;
+}
+
 Rect usableArea(const Rect& monitor, std::span<const Strut> struts) {
     double x0 = monitor.minX(), y0 = monitor.minY(), x1 = monitor.maxX(), y1 = monitor.maxY();
     for (const Strut& strut : struts) {

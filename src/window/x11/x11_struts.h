@@ -23,6 +23,13 @@ struct Strut {
 std::vector<Strut> strutsOf(std::span<const std::uint32_t> partial,
                             std::span<const std::uint32_t> legacy, const Size& rootSize);
 
+// What the window manager's work area (one rectangle for the whole root) reserves at each edge of
+// the root beyond what the struts already do, as struts along the whole edge. A window manager that
+// keeps space for its own toolbar without a strut window (Fluxbox) is so heard, while the work
+// area of several monitors, which the struts explain, adds nothing.
+std::vector<Strut> workAreaStruts(const Rect& workArea, const Size& rootSize,
+                                  std::span<const Strut> struts);
+
 // The monitor less every strut that overlaps it: each such strut pushes its edge of the monitor
 // to the strut's inner edge.
 Rect usableArea(const Rect& monitor, std::span<const Strut> struts);

@@ -99,8 +99,7 @@ AttributeRead<Size> X11WindowBackend::size(const WindowRef& window) {
     return frame ? AttributeRead<Size>::of(frame->size()) : AttributeRead<Size>::failed();
 }
 
-void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible,
-                                  MoveResizeFields fields) {
+void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible) {
     MonitorLayoutRequest layoutRequest(connection_);
     DecorationsRequest decorationsRequest(connection_, window);
     PendingProperty supportedRequest = requestProperty(
@@ -118,19 +117,45 @@ void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible,
     const ClientRect client = clientRectFor(rootVisible, decorations->frame, decorations->shadow);
     requestClientRect(connection_, window,
                       moveResize ? client : configureRequestRect(client, decorations->frame),
-                      fields, moveResize);
+                      moveResize);
     connection_.drainEvents();
+}
+
+// Every request names position and size, as some window managers (Fluxbox) move a window asked
+// only to resize and grow one asked only to move. The half not being set is the one asked for
+// last in this command, where the window manager may not have carried it out yet, else the
+// window's own.
+std::optional<Rect> X11WindowBackend::frameToWrite(xcb_window_t window,
+                                                   const std::optional<Point>& position,
+                                                   const std::optional<Size>& size) {
+    std::optional<Rect> base;
+    if (intended_ && intended_->first == window) {
+        base = intended_->second;
+    } else {
+        base = visibleFrame(window);
+    }
+    if (!base) {
+        return std::nullopt;
+    }
+    const Point origin = position.value_or(base->origin());
+    const Size extent = size.value_or(base->size());
+    intended_ = {window, Rect{origin.x, origin.y, extent.width, extent.height}};
+    return intended_->second;
 }
 
 void X11WindowBackend::setPosition(const WindowRef& window, const Point& position) {
     if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
-        writeFrame(*live, Rect{position.x, position.y, 1, 1}, MoveResizeFields::position);
+        if (const auto frame = frameToWrite(*live, position, std::nullopt)) {
+            writeFrame(*live, *frame);
+        }
     }
 }
 
 void X11WindowBackend::setSize(const WindowRef& window, const Size& size) {
     if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
-        writeFrame(*live, Rect{0, 0, size.width, size.height}, MoveResizeFields::size);
+        if (const auto frame = frameToWrite(*live, std::nullopt, size)) {
+            writeFrame(*live, *frame);
+        }
     }
 }
 
@@ -140,12 +165,14 @@ void X11WindowBackend::raise(const WindowRef& window) {
         return;
     }
     const xcb_window_t target = *live;
+    // A new command: what the window shows now is what its writes start from.
+    intended_.reset();
     if (leaveMaximizedStates(connection_, target, barrier_)) {
         // Openbox puts the restored frame where the client stood before, yet records the client
         // there, and ignores a later move to that spot as one to where the window already is.
         // Writing the frame where it really stands makes the record true again.
         if (const std::optional<Rect> frame = visibleFrame(target)) {
-            writeFrame(target, *frame, MoveResizeFields::position);
+            writeFrame(target, *frame);
         }
     }
     sendToWindowManager(connection_, target, connection_.atom("_NET_ACTIVE_WINDOW"),

@@ -47,11 +47,15 @@ class X11WindowBackend : public WindowBackend {
     // The visible outer frame in window space, or none when the window has gone.
     std::optional<Rect> visibleFrame(xcb_window_t window);
     std::optional<Rect> visibleFrame(const WindowRef& window);
-    void writeFrame(xcb_window_t window, const Rect& visible, MoveResizeFields fields);
+    void writeFrame(xcb_window_t window, const Rect& visible);
+    std::optional<Rect> frameToWrite(xcb_window_t window, const std::optional<Point>& position,
+                                     const std::optional<Size>& size);
 
     X11Connection& connection_;
     WindowManagerBarrier barrier_;
     X11WindowIdentity identity_;
+    // The frame last asked for, and of which window.
+    std::optional<std::pair<xcb_window_t, Rect>> intended_;
 };
 
 } // namespace vantile

@@ -3,18 +3,46 @@
 namespace vantile {
 
 DecorationsRequest::DecorationsRequest(X11Connection& connection, xcb_window_t window)
-    : frame_(requestProperty(connection, window, connection.atom("_NET_FRAME_EXTENTS"),
+    : connection_(connection),
+      frame_(requestProperty(connection, window, connection.atom("_NET_FRAME_EXTENTS"),
                              XCB_ATOM_CARDINAL, 4)),
       shadow_(requestProperty(connection, window, connection.atom("_GTK_FRAME_EXTENTS"),
-                              XCB_ATOM_CARDINAL, 4)) {}
+                              XCB_ATOM_CARDINAL, 4)),
+      geometry_(connection, xcb_get_geometry(connection.raw(), window)),
+      tree_(connection, xcb_query_tree(connection.raw(), window)) {}
 
 std::optional<Decorations> DecorationsRequest::get() {
     auto frame = takeValues(frame_, XCB_ATOM_CARDINAL);
     auto shadow = takeValues(shadow_, XCB_ATOM_CARDINAL);
-    if (!frame || !shadow) {
+    auto geometry = geometry_.get();
+    auto tree = tree_.get();
+    if (!frame || !shadow || !geometry || !tree) {
         return std::nullopt;
     }
-    return Decorations{extentsFrom(*frame), extentsFrom(*shadow)};
+    Decorations decorations{extentsFrom(*frame), extentsFrom(*shadow)};
+    if (frame->empty() && tree->parent != connection_.root()) {
+        const std::optional<Extents> parentFrame = frameOfParent(*geometry, tree->parent);
+        if (!parentFrame) {
+            return std::nullopt;
+        }
+        decorations.frame = *parentFrame;
+    }
+    return decorations;
+}
+
+// The parent's outer edges around the client's area, its own border and the client's included.
+std::optional<Extents> DecorationsRequest::frameOfParent(const xcb_get_geometry_reply_t& client,
+                                                         xcb_window_t parent) {
+    const auto outer = takeReply(connection_, &xcb_get_geometry_reply,
+                                 xcb_get_geometry(connection_.raw(), parent));
+    if (!outer) {
+        return std::nullopt;
+    }
+    const double edge = outer->border_width;
+    const double left = client.x + client.border_width;
+    const double top = client.y + client.border_width;
+    return Extents{left + edge, outer->width - left - client.width + edge, top + edge,
+                   outer->height - top - client.height + edge};
 }
 
 WindowGeometryRequest::WindowGeometryRequest(X11Connection& connection, xcb_window_t window)

@@ -26,15 +26,23 @@ struct WindowGeometry {
     Rect visible() const { return visibleFrame(client, decorations.frame, decorations.shadow); }
 };
 
-// Requests are sent on construction; get() gives none when the window has gone.
+// Requests are sent on construction; get() gives none when the window has gone. A window manager
+// that publishes no frame extents (i3) has its frame read from the window it put the client in,
+// which takes one more round trip.
 class DecorationsRequest {
   public:
     DecorationsRequest(X11Connection& connection, xcb_window_t window);
     std::optional<Decorations> get();
 
   private:
+    std::optional<Extents> frameOfParent(const xcb_get_geometry_reply_t& client,
+                                         xcb_window_t parent);
+
+    X11Connection& connection_;
     PendingProperty frame_;
     PendingProperty shadow_;
+    Pending<&xcb_get_geometry_reply> geometry_;
+    Pending<&xcb_query_tree_reply> tree_;
 };
 
 class WindowGeometryRequest {
