@@ -131,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         Layout{"IceWMMostlyOnSecondMonitor", WmKind::IceWM, 3120, 1080, twoMonitors, 1,
                windowAt(1700, 300)},
         Layout{"FluxboxOneMonitor", WmKind::Fluxbox, 1920, 1080, {}, 0, windowAt(300, 200)},
-        Layout{"I3Floating", WmKind::I3, 1920, 1080, {}, 0, windowAt(300, 200)}),
+        Layout{"I3Floating", WmKind::I3, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"Xfwm4OneMonitor", WmKind::Xfwm4, 1920, 1080, {}, 0, windowAt(300, 200)}),
     layoutName);
 
 class SnapOnOpenbox : public ::testing::Test {

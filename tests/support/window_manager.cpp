@@ -55,6 +55,12 @@ ProcessOptions i3Options(const ProgramHome& home) {
     return options;
 }
 
+ProcessOptions xfwm4Options() {
+    ProcessOptions options;
+    options.argv = {"dbus-run-session", "xfwm4"};
+    return options;
+}
+
 ProcessOptions optionsFor(WmKind kind, const ProgramHome& home) {
     switch (kind) {
     case WmKind::Openbox:
@@ -65,6 +71,8 @@ ProcessOptions optionsFor(WmKind kind, const ProgramHome& home) {
         return fluxboxOptions();
     case WmKind::I3:
         return i3Options(home);
+    case WmKind::Xfwm4:
+        return xfwm4Options();
     }
     return {};
 }
@@ -106,7 +114,7 @@ std::string missingForReadiness(const XServer& server, WmKind kind) {
 } // namespace
 
 std::string_view nameOf(WmKind kind) {
-    constexpr std::string_view names[] = {"Openbox", "IceWM", "Fluxbox", "i3"};
+    constexpr std::string_view names[] = {"Openbox", "IceWM", "Fluxbox", "i3", "xfwm4"};
     return names[static_cast<int>(kind)];
 }
 
@@ -121,8 +129,9 @@ std::unique_ptr<WindowManager> WindowManager::start(XServer& server, WmKind kind
     auto home = std::make_unique<ProgramHome>();
     ProcessOptions options = optionsFor(kind, *home);
     home->applyTo(options, server.display());
-    // It starts nothing, and in the test's own process group it goes when the test is interrupted.
-    options.ownProcessGroup = false;
+    // In the test's own process group it goes when the test is interrupted; xfwm4 starts its own
+    // session bus, which must go with it.
+    options.ownProcessGroup = kind == WmKind::Xfwm4;
     options.stdoutFile = home->root() / "window-manager.log";
     options.stderrFile = options.stdoutFile;
     std::unique_ptr<WindowManager> manager(

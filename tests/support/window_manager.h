@@ -2,7 +2,8 @@
 
 // A real window manager on a test's X server: Openbox with a configuration that binds no keys,
 // IceWM with a private configuration whose taskbar reserves a strut at the bottom, and Fluxbox
-// and i3 as they come (i3 keeps the test's client windows floating).
+// i3 and xfwm4 as they come (i3 keeps the test's client windows floating; xfwm4 reads its
+// settings over a session bus of its own).
 
 #include <xcb/xcb.h>
 
@@ -18,7 +19,7 @@ namespace vantile::test {
 
 class XServer;
 
-enum class WmKind { Openbox, IceWM, Fluxbox, I3 };
+enum class WmKind { Openbox, IceWM, Fluxbox, I3, Xfwm4 };
 
 std::string_view nameOf(WmKind kind);
 void PrintTo(WmKind kind, std::ostream* out);
