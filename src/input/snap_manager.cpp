@@ -39,6 +39,7 @@ void SnapManager::stop() {
 const std::vector<Screen>& SnapManager::gestureScreens() {
     if (!gestureScreens_) {
         gestureScreens_ = screens_.screens();
+        gestureDesktop_ = screens_.currentDesktop();
     }
     return *gestureScreens_;
 }
@@ -60,15 +61,23 @@ void SnapManager::handleDrag() {
 }
 
 void SnapManager::handleMouseUp() {
+    // A window manager that switches desktops at the screen's edge carries the dragged window
+    // along: the release then ends its move to another desktop, not a drag to snap.
+    const bool desktopSwitched =
+        gestureScreens_ && isDragging_ && screens_.currentDesktop() != gestureDesktop_;
     gestureScreens_.reset();
-    const std::optional<WindowAction> action =
-        isDragging_ && currentZone_ ? std::optional(currentZone_->action) : std::nullopt;
+    const std::optional<WindowAction> action = isDragging_ && currentZone_ && !desktopSwitched
+                                                   ? std::optional(currentZone_->action)
+                                                   : std::nullopt;
     // The state is back to idle before the window moves, so that nothing the move lets through
     // is overwritten afterwards.
     isDragging_ = false;
+    const bool previewShown = currentZone_.has_value();
     currentZone_.reset();
-    if (action) {
+    if (previewShown) {
         preview_.hide();
+    }
+    if (action) {
         windowManager_.perform(*action);
     }
 }

@@ -50,6 +50,7 @@ class SnapManager {
     std::optional<MonitorToken> dragMonitor_;
     std::optional<MonitorToken> upMonitor_;
     bool isDragging_ = false;
+    std::optional<std::uint32_t> gestureDesktop_;
     std::optional<SnapZone> currentZone_;
     // Screens do not change in the middle of a drag; asking the display server for them on every
     // motion event would cost more than everything else the drag does.

@@ -34,6 +34,8 @@ class Screens {
     virtual std::optional<Screen> mainScreen() const = 0;
     // The pointer position in screen space.
     virtual Point mouseLocation() const = 0;
+    // The virtual desktop in view, on desktops that have several.
+    virtual std::optional<std::uint32_t> currentDesktop() const { return std::nullopt; }
 };
 
 // Opaque handles to another program's window and to the program that owns it. A window's handle

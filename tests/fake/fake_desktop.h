@@ -40,6 +40,7 @@ class FakeDesktop : public Screens,
     // Screens are given in screen space (bottom-left origin, y up), primary first.
     std::vector<Screen> screenList;
     Point pointer;
+    std::optional<std::uint32_t> desktop;
     bool trusted = true;
     std::optional<std::int64_t> frontmostPid;
     std::map<std::int64_t, FakeApp> apps;
@@ -82,6 +83,7 @@ class FakeDesktop : public Screens,
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override { return pointer; }
+    std::optional<std::uint32_t> currentDesktop() const override { return desktop; }
 
     // ScreenChanges
     void setHandler(std::function<void()> handler) override {

@@ -116,6 +116,19 @@ TEST_F(SnapManagerTest, ReleasingInTheBottomRightCornerSnapsThere) {
     EXPECT_EQ(frame(), (Rect{720, 462.5, 720, 437.5}));
 }
 
+// Window managers that switch desktops at the screen's edge carry the dragged window along.
+TEST_F(SnapManagerTest, AReleaseOnAnotherDesktopThanTheDragBeganOnSnapsNothing) {
+    desktop.desktop = 0;
+    dragTo({1439, 450});
+    desktop.desktop = 1;
+    release();
+    EXPECT_EQ(frame(), (Rect{300, 300, 400, 300}));
+    EXPECT_FALSE(preview.visible);
+    dragTo({1439, 450});
+    release();
+    EXPECT_EQ(frame(), (Rect{720, 25, 720, 875})) << "the next drag, on the new desktop, snaps";
+}
+
 TEST_F(SnapManagerTest, ADragThatArrivesDuringTheSnapIsNotWipedAfterIt) {
     dragTo({2, 450});
     desktop.duringRaise = [&] { dragTo({1439, 450}); };

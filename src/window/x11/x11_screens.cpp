@@ -83,6 +83,13 @@ std::optional<Screen> X11Screens::mainScreen() const {
     return screens.front();
 }
 
+std::optional<std::uint32_t> X11Screens::currentDesktop() const {
+    PendingProperty request =
+        requestProperty(connection_, connection_.root(), connection_.atom("_NET_CURRENT_DESKTOP"),
+                        XCB_ATOM_CARDINAL, 1);
+    return firstValue(takeValues(request, XCB_ATOM_CARDINAL));
+}
+
 Point X11Screens::mouseLocation() const {
     MonitorLayoutRequest layoutRequest(connection_);
     PendingPointer pointerRequest = requestPointer(connection_);

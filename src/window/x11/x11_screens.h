@@ -17,6 +17,7 @@ class X11Screens : public Screens {
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override;
+    std::optional<std::uint32_t> currentDesktop() const override;
 
   private:
     X11Connection& connection_;
