@@ -83,8 +83,9 @@ Rect editorFrame(const Rect& screenVisibleFrame, const EditorPlacement& placemen
         return placement.viewBounds;
     }
     const Point origin = placement.screenOrigin.value_or(placement.viewBounds.origin());
-    return {screenVisibleFrame.x - origin.x, screenVisibleFrame.y - origin.y,
-            screenVisibleFrame.width, screenVisibleFrame.height};
+    const double scale = placement.pixelsPerPoint > 0 ? placement.pixelsPerPoint : 1;
+    return {(screenVisibleFrame.x - origin.x) / scale, (screenVisibleFrame.y - origin.y) / scale,
+            screenVisibleFrame.width / scale, screenVisibleFrame.height / scale};
 }
 
 Rect viewRect(const FractionalRect& r, const Rect& frame) {

@@ -63,16 +63,19 @@ struct RegionEditorLayout {
     std::vector<MergeButtonEntry> mergeButtonRects;
 };
 
-// Where the view sits: its bounds, whether it has a window, and the origin of the full frame of
-// the screen that window is on (none when the window is on no screen).
+// Where the view sits: its bounds, whether it has a window, the origin of the full frame of the
+// screen that window is on (none when the window is on no screen), and how many of the desktop's
+// pixels make one of the view's points (more than one on a high-density screen).
 struct EditorPlacement {
     Rect viewBounds;
     bool inWindow = false;
     std::optional<Point> screenOrigin;
+    double pixelsPerPoint = 1;
 };
 
 // The screen's visible frame in view coordinates. The editor window covers its screen exactly, so
-// moving the visible frame by the screen's origin places it inside the view.
+// moving the visible frame by the screen's origin and scaling it to points places it inside the
+// view.
 Rect editorFrame(const Rect& screenVisibleFrame, const EditorPlacement& placement);
 
 // A fractional rect (y down) within the editor frame (y up).

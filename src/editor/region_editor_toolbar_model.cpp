@@ -4,8 +4,6 @@ namespace vantile {
 
 namespace {
 
-constexpr double kGapBelowTop = 16;
-
 int itemOfActivePreset(const std::vector<RegionPreset>& presets, RegionManager& regions,
                        const Screens& screens) {
     const std::vector<Screen> list = screens.screens();
@@ -49,12 +47,6 @@ const RegionPreset* RegionEditorToolbarModel::presetForItem(int index) const {
 
 std::string presetNameToSave(const std::string& typed) {
     return typed.empty() ? "Untitled" : typed;
-}
-
-Rect regionEditorToolbarFrame(const Screen& screen) {
-    return {screen.frame.midX() - kRegionEditorToolbarWidth / 2,
-            screen.visibleFrame.maxY() - kRegionEditorToolbarHeight - kGapBelowTop,
-            kRegionEditorToolbarWidth, kRegionEditorToolbarHeight};
 }
 
 } // namespace vantile

@@ -15,6 +15,8 @@ namespace vantile {
 
 inline constexpr double kRegionEditorToolbarWidth = 480;
 inline constexpr double kRegionEditorToolbarHeight = 48;
+// The panel's top edge lies this far below the top of the visible frame, clear of the panels there.
+inline constexpr double kRegionEditorToolbarGapBelowTop = 16;
 
 // The preset menu: a placeholder item first, then one item per preset (preset k is item k + 1).
 // A snapshot; the toolbar reads a new one after every save.
@@ -43,9 +45,5 @@ class RegionEditorToolbarModel {
 // The name a save stores under: "Untitled" for an empty field, otherwise the text as typed,
 // spaces included.
 std::string presetNameToSave(const std::string& typed);
-
-// The panel in screen space: centred on the screen's frame, its top edge 16 points below the top
-// of the visible frame so it clears the panels at the top of the screen.
-Rect regionEditorToolbarFrame(const Screen& screen);
 
 } // namespace vantile

@@ -38,7 +38,8 @@ ProcessOptions VantileProgram::commandOptions(const std::vector<std::string>& ar
 
 std::unique_ptr<VantileProgram>
 VantileProgram::start(XServer& server, std::vector<std::string> extraArgs,
-                      const std::function<void(const ProgramHome&)>& prepare) {
+                      const std::function<void(const ProgramHome&)>& prepare,
+                      const std::map<std::string, std::string>& environment) {
     std::unique_ptr<VantileProgram> program(
         new VantileProgram(server.display(), std::make_unique<ProgramHome>()));
     if (prepare) {
@@ -47,6 +48,7 @@ VantileProgram::start(XServer& server, std::vector<std::string> extraArgs,
     std::vector<std::string> args{"--strict-x-errors"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     auto options = program->commandOptions(args);
+    options.environment.insert(environment.begin(), environment.end());
     options.stdoutFile = program->home_->root() / "instance.log";
     options.stderrFile = options.stdoutFile;
     program->instance_ = std::make_unique<Process>(options);

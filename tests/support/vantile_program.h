@@ -4,6 +4,7 @@
 // instance, and the `vantile` command that talks to it.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,11 +24,13 @@ struct CommandResult {
 
 class VantileProgram {
   public:
-    // Starts `vantile --strict-x-errors` (which becomes the instance) and waits until it answers
-    // a ping; throws HarnessError, saying whether it crashed or hung, when it does not.
+    // Starts `vantile --strict-x-errors` (which becomes the instance), with the variables added
+    // to its environment, and waits until it answers a ping; throws HarnessError, saying whether
+    // it crashed or hung, when it does not.
     static std::unique_ptr<VantileProgram>
     start(XServer& server, std::vector<std::string> extraArgs = {},
-          const std::function<void(const ProgramHome&)>& prepare = {});
+          const std::function<void(const ProgramHome&)>& prepare = {},
+          const std::map<std::string, std::string>& environment = {});
     ~VantileProgram();
 
     // Runs `vantile ARGS...` to its end (with a deadline) in the instance's environment.

@@ -157,6 +157,8 @@ TEST(SnapPreviewModel, ScaledScreensKeepTheirCornerAndDivideDistancesFromIt) {
     EXPECT_EQ(rootPixelsToQtGlobal({1960, 900, 960, 540}, screens), QRect(1480, 900, 480, 270));
     EXPECT_EQ(rootPixelsToQtGlobal({1000, 1440, 1920, 540}, screens), QRect(1000, 1170, 960, 270));
     EXPECT_EQ(rootPixelsToQtGlobal({0, 0, 500, 900}, screens), QRect(0, 0, 500, 900));
+    // An odd edge, as above a 25-pixel dock, stays inside: never a device pixel over the dock.
+    EXPECT_EQ(rootPixelsToQtGlobal({1000, 900, 1920, 1055}, screens), QRect(1000, 900, 960, 527));
     // Off every screen nothing is known of a scale.
     EXPECT_EQ(rootPixelsToQtGlobal({3000, 0, 100, 100}, screens), QRect(3000, 0, 100, 100));
 }

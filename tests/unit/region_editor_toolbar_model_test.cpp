@@ -82,14 +82,5 @@ TEST(RegionEditorToolbarSaveName, EmptyBecomesUntitledAndAnythingElseIsKeptAsTyp
     EXPECT_EQ(presetNameToSave(" Work "), " Work ");
 }
 
-TEST(RegionEditorToolbarFrame, CentredOnTheFrameBelowTheTopOfTheVisibleFrame) {
-    const Screen primary{1, {0, 0, 1440, 900}, {0, 0, 1440, 875}, ""};
-    EXPECT_EQ(regionEditorToolbarFrame(primary), (Rect{480, 811, 480, 48}));
-
-    // Centred on the full frame even when a side panel narrows the visible one.
-    const Screen above{2, {-200, 900, 1920, 1080}, {-140, 930, 1860, 1020}, ""};
-    EXPECT_EQ(regionEditorToolbarFrame(above), (Rect{520, 1886, 480, 48}));
-}
-
 } // namespace
 } // namespace vantile

@@ -107,13 +107,15 @@ QRect rootPixelsToQtGlobal(const QRect& root, const std::vector<QtScreenScale>& 
         if (ratio <= 0 || !inRoot.contains(root.center())) {
             continue;
         }
-        const auto scaled = [&](int value, int from) {
-            return from + static_cast<int>(std::lround((value - from) / ratio));
+        // Edges between two of Qt's pixels go inwards, so that the window never reaches past the
+        // area it stands for (a dock's edge, the next monitor) by a device pixel.
+        const auto scaled = [&](int value, int from, double (*round)(double)) {
+            return from + static_cast<int>(round((value - from) / ratio));
         };
-        const int left = scaled(root.x(), origin.x());
-        const int top = scaled(root.y(), origin.y());
-        const int right = scaled(root.x() + root.width(), origin.x());
-        const int bottom = scaled(root.y() + root.height(), origin.y());
+        const int left = scaled(root.x(), origin.x(), std::ceil);
+        const int top = scaled(root.y(), origin.y(), std::ceil);
+        const int right = scaled(root.x() + root.width(), origin.x(), std::floor);
+        const int bottom = scaled(root.y() + root.height(), origin.y(), std::floor);
         return QRect(left, top, right - left, bottom - top);
     }
     return root;

@@ -54,7 +54,8 @@ struct QtScreenScale {
 
 // X root pixels in Qt's global coordinates. When Qt scales (a high-density screen), it keeps each
 // screen's corner where X has it and divides distances from there; the screen holding the rect's
-// centre decides. Without scaling the two are the same.
+// centre decides; edges that fall inside one of Qt's pixels are moved inwards. Without scaling the
+// two are the same.
 QRect rootPixelsToQtGlobal(const QRect& root, const std::vector<QtScreenScale>& screens);
 
 } // namespace vantile

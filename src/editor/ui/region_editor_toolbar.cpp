@@ -85,6 +85,17 @@ void makeSeparator(QWidget* row, int x) {
     setColor(line, QPalette::WindowText, kSeparator);
 }
 
+// The panel's size is in Qt's logical pixels like everything in it, so it is placed in Qt's
+// coordinates too: centred on the screen's frame and below the top of its visible frame.
+QRect panelGeometry(const Screen& screen, const RegionEditorToolbar::ToQtGlobal& toQtGlobal) {
+    const QRect frame = toQtGlobal(screen.frame);
+    const QRect visible = toQtGlobal(screen.visibleFrame);
+    const auto width = static_cast<int>(kRegionEditorToolbarWidth);
+    return {frame.x() + (frame.width() - width) / 2,
+            visible.y() + static_cast<int>(kRegionEditorToolbarGapBelowTop), width,
+            static_cast<int>(kRegionEditorToolbarHeight)};
+}
+
 QPainterPath roundedPanel(const QRect& rect) {
     QPainterPath path;
     path.addRoundedRect(QRectF(rect), kCornerRadius, kCornerRadius);
@@ -113,7 +124,7 @@ RegionEditorToolbar::RegionEditorToolbar(const Screen& screen, RegionManager& re
     setOwnWindowLayer(*this, OwnWindowLayer::toolbar);
     setPalette(hudPalette());
     setFont(systemFont(QFont::Normal));
-    setGeometry(toQtGlobal(regionEditorToolbarFrame(screen)));
+    setGeometry(panelGeometry(screen, toQtGlobal));
     buildMainRow();
     buildSaveRow();
     reloadPresets();

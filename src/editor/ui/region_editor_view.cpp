@@ -54,6 +54,8 @@ EditorPlacement RegionEditorView::placement() const {
     if (screenFrame_) {
         placement.screenOrigin = screenFrame_->origin();
     }
+    // The screen's frames are the desktop's pixels; the view lays out and paints in Qt's points.
+    placement.pixelsPerPoint = devicePixelRatioF();
     return placement;
 }
 
