@@ -9,17 +9,12 @@
 #include <string_view>
 
 #include "regions/region_json.h"
+#include "require.h"
 
 namespace {
 
 using vantile::BSPNode;
 using vantile::RegionPreset;
-
-void require(bool condition) {
-    if (!condition) {
-        __builtin_trap();
-    }
-}
 
 bool finite(const vantile::FractionalRect& r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) &&
