@@ -137,6 +137,34 @@ INSTANTIATE_TEST_SUITE_P(
         Layout{"Xfwm4OneMonitor", WmKind::Xfwm4, 1920, 1080, {}, 0, windowAt(300, 200)}),
     layoutName);
 
+// A window with an X border of its own, as xterm has, goes back exactly where it stood, cycle
+// after cycle, and does not creep by its border.
+class BorderedWindow : public ::testing::TestWithParam<WmKind> {};
+
+TEST_P(BorderedWindow, SnapAndRestoreCyclesReturnExactly) {
+    auto desktop = Desktop::start(GetParam(), 1920, 1080);
+    ClientWindowOptions options = windowAt(200, 200);
+    options.borderWidth = 1;
+    auto window = ClientWindow::create(*desktop.server, options);
+    window->map();
+    auto vantile = VantileProgram::start(*desktop.server);
+    window->activate();
+    const Rect start = window->visibleFrameInRoot();
+    const Rect v = usableArea(*desktop.server, {"", 0, 0, 1920, 1080});
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        vantile->snap("leftHalf");
+        EXPECT_TRUE(window->waitForVisibleFrame({v.x, v.y, v.width / 2, v.height}, 2000ms))
+            << "cycle " << cycle << ": " << describe(window->lastSeenFrame());
+        vantile->snap("restore");
+        EXPECT_TRUE(window->waitForVisibleFrame(start, 2000ms))
+            << "cycle " << cycle << ": " << describe(window->lastSeenFrame());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, BorderedWindow,
+                         ::testing::Values(WmKind::Openbox, WmKind::Fluxbox, WmKind::I3,
+                                           WmKind::Xfwm4));
+
 class SnapOnOpenbox : public ::testing::Test {
   protected:
     SnapOnOpenbox() : desktop(Desktop::start(WmKind::Openbox, 1920, 1080)) {}

@@ -67,11 +67,12 @@ void ClientWindow::createWindow(const xcb_screen_t& screen) {
     const std::uint32_t values[] = {screen.white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                                             XCB_EVENT_MASK_PROPERTY_CHANGE |
                                                             XCB_EVENT_MASK_FOCUS_CHANGE};
-    xcb_create_window(connection_.get(), XCB_COPY_FROM_PARENT, id_, root_,
-                      static_cast<std::int16_t>(options_.x), static_cast<std::int16_t>(options_.y),
-                      static_cast<std::uint16_t>(options_.width),
-                      static_cast<std::uint16_t>(options_.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    xcb_create_window(
+        connection_.get(), XCB_COPY_FROM_PARENT, id_, root_, static_cast<std::int16_t>(options_.x),
+        static_cast<std::int16_t>(options_.y), static_cast<std::uint16_t>(options_.width),
+        static_cast<std::uint16_t>(options_.height),
+        static_cast<std::uint16_t>(options_.borderWidth), XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen.root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
 }
 
 void ClientWindow::writeProperties() {

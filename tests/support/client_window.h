@@ -44,6 +44,8 @@ struct ClientWindowOptions {
     bool setPid = true;
     std::optional<std::uint32_t> pid{};
     WindowType windowType = WindowType::Normal;
+    // The X border of the window itself, as xterm has one.
+    int borderWidth = 0;
     // _NET_WM_STRUT_PARTIAL (also written as _NET_WM_STRUT from its first four items), for docks.
     std::optional<std::array<std::uint32_t, 12>> strutPartial{};
     std::string instanceName = "vantile-test-client";

@@ -11,12 +11,16 @@ namespace {
 // With static gravity the coordinates name the client window's own top-left corner, whatever
 // frame the window manager puts around it, which is exactly what the caller computed.
 constexpr std::uint32_t kStaticGravity = 10;
+constexpr std::uint32_t kNorthWestGravity = 1;
 
 // x, y, width and height all set.
 constexpr std::uint32_t kAllFields = 0xF;
 
-void sendMoveResize(X11Connection& connection, xcb_window_t window, const ClientRect& rect) {
-    const std::uint32_t flags = kStaticGravity | (kAllFields << 8) | (kSourcePager << 12);
+void sendMoveResize(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
+                    Reference reference) {
+    const std::uint32_t gravity =
+        reference == Reference::frameCorner ? kNorthWestGravity : kStaticGravity;
+    const std::uint32_t flags = gravity | (kAllFields << 8) | (kSourcePager << 12);
     sendToWindowManager(connection, window, connection.atom("_NET_MOVERESIZE_WINDOW"),
                         {flags, static_cast<std::uint32_t>(rect.x),
                          static_cast<std::uint32_t>(rect.y), static_cast<std::uint32_t>(rect.width),
@@ -42,9 +46,9 @@ ClientRect configureRequestRect(const ClientRect& client, const Extents& frame) 
 }
 
 void requestClientRect(X11Connection& connection, xcb_window_t window, const ClientRect& rect,
-                       bool useMoveResizeMessage) {
+                       Reference reference, bool useMoveResizeMessage) {
     if (useMoveResizeMessage) {
-        sendMoveResize(connection, window, rect);
+        sendMoveResize(connection, window, rect, reference);
     } else {
         sendConfigure(connection, window, rect);
     }

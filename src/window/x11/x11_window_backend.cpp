@@ -114,10 +114,18 @@ void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible) {
     const Rect rootVisible{rootOrigin.x, rootOrigin.y, visible.width, visible.height};
     const bool moveResize =
         supported && listsValue(*supported, connection_.atom("_NET_MOVERESIZE_WINDOW"));
+    // A window manager that publishes its frame places that frame's corner, and it alone knows
+    // how the client's border (which it may have taken away) sits in it. One that does not
+    // (i3) places the client's own corner, its border outside the client area.
     const ClientRect client = clientRectFor(rootVisible, decorations->frame, decorations->shadow);
-    requestClientRect(connection_, window,
-                      moveResize ? client : configureRequestRect(client, decorations->frame),
-                      moveResize);
+    ClientRect request = configureRequestRect(client, decorations->frame);
+    Reference reference = Reference::frameCorner;
+    if (!decorations->framePublished && moveResize) {
+        const auto border = static_cast<std::int32_t>(decorations->border);
+        request = ClientRect{client.x - border, client.y - border, client.width, client.height};
+        reference = Reference::clientCorner;
+    }
+    requestClientRect(connection_, window, request, reference, moveResize);
     connection_.drainEvents();
 }
 

@@ -19,7 +19,8 @@ std::optional<Decorations> DecorationsRequest::get() {
     if (!frame || !shadow || !geometry || !tree) {
         return std::nullopt;
     }
-    Decorations decorations{extentsFrom(*frame), extentsFrom(*shadow)};
+    Decorations decorations{extentsFrom(*frame), extentsFrom(*shadow), !frame->empty(),
+                            double(geometry->border_width)};
     if (frame->empty() && tree->parent != connection_.root()) {
         const std::optional<Extents> parentFrame = frameOfParent(*geometry, tree->parent);
         if (!parentFrame) {
@@ -30,7 +31,10 @@ std::optional<Decorations> DecorationsRequest::get() {
     return decorations;
 }
 
-// The parent's outer edges around the client's area, its own border and the client's included.
+// The parent's edges around the client's area, its own border and the client's included. Only
+// the client's place in the parent is trusted: while the window manager resizes both, the
+// parent's size may already be the new one and the client's the old, so the right and bottom
+// sides are taken to be as wide as the left one, as such frames draw them (a title bar on top).
 std::optional<Extents> DecorationsRequest::frameOfParent(const xcb_get_geometry_reply_t& client,
                                                          xcb_window_t parent) {
     const auto outer = takeReply(connection_, &xcb_get_geometry_reply,
@@ -39,10 +43,9 @@ std::optional<Extents> DecorationsRequest::frameOfParent(const xcb_get_geometry_
         return std::nullopt;
     }
     const double edge = outer->border_width;
-    const double left = client.x + client.border_width;
-    const double top = client.y + client.border_width;
-    return Extents{left + edge, outer->width - left - client.width + edge, top + edge,
-                   outer->height - top - client.height + edge};
+    const double left = client.x + client.border_width + edge;
+    const double top = client.y + client.border_width + edge;
+    return Extents{left, left, top, left};
 }
 
 WindowGeometryRequest::WindowGeometryRequest(X11Connection& connection, xcb_window_t window)

@@ -17,6 +17,10 @@ namespace vantile {
 struct Decorations {
     Extents frame;  // drawn by the window manager around the client
     Extents shadow; // drawn by the client inside its own window
+    // Whether the window manager published the frame (else it was read from the parent, or there
+    // is none), and the client window's own X border.
+    bool framePublished = false;
+    double border = 0;
 };
 
 struct WindowGeometry {
