@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -174,6 +175,31 @@ TEST(HostileInputEndToEnd, AnAbsurdPresetIsSkippedAndAStrutCoveringEverythingIsI
     vantile->snap("leftHalf");
     EXPECT_TRUE(window->waitForVisibleFrame({0, 0, 960, 1080}, 2000ms, 1.0))
         << describe(window->lastSeenFrame());
+}
+
+// A save cut short by a crash leaves its temporary file; the next start clears old ones away and,
+// with nothing changed, writes no file of its own.
+TEST(HostileInputEndToEnd, AStartClearsLeftoversOfCutShortSavesAndRewritesNothing) {
+    auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
+    std::filesystem::path folder;
+    struct stat before {};
+    auto vantile = VantileProgram::start(*desktop.server, {}, [&](const ProgramHome& home) {
+        folder = home.configHome() / "VantileWindowManager";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "active_config.json")
+            << R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000001"}})";
+        std::ofstream(folder / ".active_config.json.Ab12Cd") << "{";
+        std::filesystem::last_write_time(folder / ".active_config.json.Ab12Cd",
+                                         std::filesystem::file_time_type::clock::now() -
+                                             std::chrono::minutes(5));
+        ::stat((folder / "active_config.json").c_str(), &before);
+    });
+    ASSERT_TRUE(vantile->ping()) << vantile->report();
+    EXPECT_FALSE(std::filesystem::exists(folder / ".active_config.json.Ab12Cd"));
+    struct stat after {};
+    ::stat((folder / "active_config.json").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the unchanged choice was written again";
+    EXPECT_NE(vantile->run({"presets"}).output.find("\tHalves\n"), std::string::npos);
 }
 
 UniqueFd connectTo(const std::filesystem::path& socket) {
