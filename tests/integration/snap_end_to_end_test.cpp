@@ -69,6 +69,9 @@ struct Layout {
     std::vector<WantedMonitor> monitors;
     std::size_t windowMonitor; // the monitor most of the window starts on
     ClientWindowOptions window;
+    // What the program says at start about the window manager's own edge behaviour; null for
+    // nothing.
+    const char* edgeNote = nullptr;
 };
 
 std::string layoutName(const ::testing::TestParamInfo<Layout>& info) {
@@ -121,18 +124,39 @@ TEST_P(EveryAction, LandsWhereItBelongsAndRestoreReturnsToTheStart) {
     }
     expect("restore", start);
     EXPECT_TRUE(vantile->running()) << vantile->report();
+    const std::size_t note = vantile->report().find("vantile: note:");
+    if (layout.edgeNote) {
+        EXPECT_NE(vantile->report().find(layout.edgeNote, note), std::string::npos)
+            << vantile->report();
+    } else {
+        EXPECT_EQ(note, std::string::npos) << vantile->report();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Desktops, EveryAction,
     ::testing::Values(
-        Layout{"OpenboxOneMonitor", WmKind::Openbox, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"OpenboxOneMonitor",
+               WmKind::Openbox,
+               1920,
+               1080,
+               {},
+               0,
+               windowAt(300, 200),
+               "screenEdgeWarpTime"},
         Layout{"IceWMOneMonitor", WmKind::IceWM, 1920, 1080, {}, 0, windowAt(300, 200)},
         Layout{"OpenboxMostlyOnSecondMonitor", WmKind::Openbox, 3120, 1080, twoMonitors, 1,
-               windowAt(1700, 300)},
+               windowAt(1700, 300), "screenEdgeWarpTime"},
         Layout{"IceWMMostlyOnSecondMonitor", WmKind::IceWM, 3120, 1080, twoMonitors, 1,
                windowAt(1700, 300)},
-        Layout{"FluxboxOneMonitor", WmKind::Fluxbox, 1920, 1080, {}, 0, windowAt(300, 200)},
+        Layout{"FluxboxOneMonitor",
+               WmKind::Fluxbox,
+               1920,
+               1080,
+               {},
+               0,
+               windowAt(300, 200),
+               "workspacewarping"},
         Layout{"I3Floating", WmKind::I3, 1920, 1080, {}, 0, windowAt(300, 200)},
         Layout{"Xfwm4OneMonitor", WmKind::Xfwm4, 1920, 1080, {}, 0, windowAt(300, 200)}),
     layoutName);

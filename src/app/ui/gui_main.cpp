@@ -6,9 +6,11 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "app/core/app_delegate.h"
+#include "app/core/edge_behaviours.h"
 #include "app/ipc/command_line.h"
 #include "app/ipc/instance_client.h"
 #include "app/ipc/instance_server.h"
@@ -24,6 +26,8 @@
 #include "app/ui/status_menu_presenter.h"
 #include "editor/ui/qt_editor_toolbar.h"
 #include "editor/ui/qt_region_editor_window.h"
+#include "regions/file_io.h"
+#include "window/x11/x11_applications.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_input_global.h"
 #include "window/x11/x11_screen_changes.h"
@@ -60,6 +64,20 @@ int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command
             return fail("another instance is starting but does not answer");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// Said once, when the program is set up: what the window manager does itself at the edges.
+void reportEdgeBehaviours(X11Connection& connection) {
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    ConfigFolders folders{home ? home : "",
+                          config && *config == '/' ? std::string(config)
+                                                   : std::string(home ? home : "") + "/.config",
+                          [](const std::string& path) { return readWholeFile(path); }};
+    for (const std::string& sentence :
+         competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders)) {
+        std::fprintf(stderr, "vantile: note: %s.\n", sentence.c_str());
     }
 }
 
@@ -137,6 +155,7 @@ int runGui(int argc, char** argv) {
     std::unique_ptr<StatusMenuPresenter> statusMenu;
     delegate.onBuildStatusMenu = [&] {
         statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);
+        reportEdgeBehaviours(*connection);
     };
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);

@@ -55,6 +55,25 @@ bool windowManagerAnnounced(X11Connection& connection) {
     return firstValue(takeValues(selfRequest, XCB_ATOM_WINDOW)) == check;
 }
 
+std::optional<std::string> windowManagerName(X11Connection& connection) {
+    PendingProperty checkRequest =
+        requestProperty(connection, connection.root(), connection.atom("_NET_SUPPORTING_WM_CHECK"),
+                        XCB_ATOM_WINDOW, 1);
+    const auto check = firstValue(takeValues(checkRequest, XCB_ATOM_WINDOW));
+    if (!check || *check == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    auto reply =
+        takeReply(connection, &xcb_get_property_reply,
+                  xcb_get_property(connection.raw(), 0, *check, connection.atom("_NET_WM_NAME"),
+                                   connection.atom("UTF8_STRING"), 0, 64));
+    if (!reply || reply->format != 8) {
+        return std::nullopt;
+    }
+    const auto* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    return std::string(text, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
 std::optional<xcb_window_t> activeWindow(X11Connection& connection) {
     PendingProperty request = requestProperty(
         connection, connection.root(), connection.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 1);

@@ -21,6 +21,8 @@ namespace vantile {
 // A window manager runs and announces itself: the root's _NET_SUPPORTING_WM_CHECK names a live
 // window that names itself the same way, and _NET_SUPPORTED lists _NET_ACTIVE_WINDOW.
 bool windowManagerAnnounced(X11Connection& connection);
+// The name the window manager gives its check window; none when it announces no name.
+std::optional<std::string> windowManagerName(X11Connection& connection);
 
 // The root's _NET_ACTIVE_WINDOW, or none.
 std::optional<xcb_window_t> activeWindow(X11Connection& connection);
