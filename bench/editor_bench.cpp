@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "editor/ui/region_editor_view.h"
-#include "regions/bsp_node.h"
+#include "ui/qt/editor/region_editor_view.h"
+#include "core/regions/bsp_node.h"
 
 using namespace vantile;
 using Clock = std::chrono::steady_clock;

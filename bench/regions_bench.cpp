@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "regions/bsp_node.h"
-#include "regions/file_io.h"
-#include "regions/region_persistence.h"
+#include "core/regions/bsp_node.h"
+#include "base/file_io.h"
+#include "core/regions/region_persistence.h"
 
 using namespace vantile;
 using Clock = std::chrono::steady_clock;

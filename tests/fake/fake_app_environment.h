@@ -4,7 +4,7 @@
 // clock, the given region manager, widget-less onboarding and editor windows. Tests replace the
 // parts they watch.
 
-#include "app/core/app_delegate.h"
+#include "app/app_delegate.h"
 #include "fake/fake_desktop.h"
 #include "fake/fake_editor.h"
 #include "fake/fake_onboarding_window.h"

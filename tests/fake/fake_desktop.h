@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "window/platform.h"
+#include "platform/platform.h"
 
 namespace vantile::test {
 

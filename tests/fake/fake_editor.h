@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "editor/editor_toolbar.h"
-#include "editor/region_editor_window.h"
+#include "core/editor/editor_toolbar.h"
+#include "core/editor/region_editor_window.h"
 
 namespace vantile::test {
 

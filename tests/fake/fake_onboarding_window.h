@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/onboarding_window.h"
+#include "app/onboarding_window.h"
 
 namespace vantile::test {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "regions/region_json.h"
+#include "core/regions/region_json.h"
 #include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

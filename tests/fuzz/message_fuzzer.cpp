@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/ipc/message.h"
+#include "ipc/message.h"
 #include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

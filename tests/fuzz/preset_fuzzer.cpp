@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "regions/region_json.h"
+#include "core/regions/region_json.h"
 #include "require.h"
 
 namespace {

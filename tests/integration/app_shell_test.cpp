@@ -14,8 +14,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/ipc/message.h"
-#include "app/ipc/unique_fd.h"
+#include "base/unique_fd.h"
+#include "ipc/message.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/input_injection.h"

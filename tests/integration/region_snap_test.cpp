@@ -5,18 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include "regions/builtin_presets.h"
-#include "regions/region_manager.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_screen_changes.h"
+#include "backends/x11/x11_screens.h"
+#include "backends/x11/x11_window_backend.h"
+#include "core/regions/builtin_presets.h"
+#include "core/regions/region_manager.h"
+#include "core/windows/window_manager.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/rect_printing.h"
 #include "support/temp_dir.h"
 #include "support/wait.h"
-#include "window/window_manager.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_screen_changes.h"
-#include "window/x11/x11_screens.h"
-#include "window/x11/x11_window_backend.h"
 
 namespace vantile::test {
 namespace {

@@ -11,7 +11,8 @@
 #include <cmath>
 #include <thread>
 
-#include "app/ipc/unique_fd.h"
+#include "base/unique_fd.h"
+#include "core/windows/window_action.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/harness_error.h"
@@ -20,7 +21,6 @@
 #include "support/vantile_program.h"
 #include "support/wait.h"
 #include "support/x_server.h"
-#include "window/window_action.h"
 
 namespace vantile::test {
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_properties.h"
+#include "backends/x11/x11_reply.h"
 #include "support/wait.h"
 #include "support/x_properties.h"
 #include "support/x_server.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_properties.h"
-#include "window/x11/x11_reply.h"
 
 namespace vantile {
 namespace {

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_window_backend.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/x_properties.h"
 #include "support/xcb_handles.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_window_backend.h"
 
 namespace vantile {
 namespace {

@@ -21,16 +21,15 @@
 #include <utility>
 #include <vector>
 
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_input.h"
+#include "backends/x11/x11_keys.h"
+#include "platform/platform.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/input_injection.h"
 #include "support/wait.h"
 #include "support/xcb_handles.h"
-#include "window/platform.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_input_global.h"
-#include "window/x11/x11_input_handlers.h"
-#include "window/x11/x11_input_keys.h"
 
 namespace vantile {
 namespace {

@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "backends/x11/x11_frame_extents.h"
+#include "backends/x11/x11_move_resize.h"
+#include "backends/x11/x11_protocol_names.h"
+#include "backends/x11/x11_struts.h"
+#include "base/desktop_space.h"
 #include "support/rect_printing.h"
-#include "window/x11/x11_coordinates.h"
-#include "window/x11/x11_frame_extents.h"
-#include "window/x11/x11_move_resize.h"
-#include "window/x11/x11_protocol_names.h"
-#include "window/x11/x11_struts.h"
 
 namespace vantile {
 namespace {

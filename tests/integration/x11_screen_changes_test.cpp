@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_screen_changes.h"
+#include "backends/x11/x11_screens.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/harness_error.h"
@@ -20,9 +23,6 @@
 #include "support/wait.h"
 #include "support/x_properties.h"
 #include "support/xcb_handles.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_screen_changes.h"
-#include "window/x11/x11_screens.h"
 
 namespace vantile {
 namespace {

@@ -13,15 +13,15 @@
 #include <memory>
 #include <string>
 
-#include "app/ipc/unique_fd.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_screens.h"
+#include "base/unique_fd.h"
 #include "support/client_window.h"
 #include "support/desktop.h"
 #include "support/process.h"
 #include "support/rect_printing.h"
 #include "support/struts.h"
 #include "support/wait.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_screens.h"
 
 namespace vantile {
 namespace {

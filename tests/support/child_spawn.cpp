@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/ipc/unique_fd.h"
+#include "base/unique_fd.h"
 #include "support/harness_error.h"
 
 extern char** environ;

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/ipc/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace vantile::test {
 

@@ -14,12 +14,12 @@
 #include <ostream>
 #include <string>
 
+#include "base/geometry.h"
 #include "support/client_event_loop.h"
 #include "support/rect_printing.h"
 #include "support/size_hints.h"
 #include "support/x_properties.h"
 #include "support/xcb_handles.h"
-#include "window/geometry.h"
 
 namespace vantile::test {
 

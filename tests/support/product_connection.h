@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "backends/x11/x11_connection.h"
 #include "support/x_server.h"
-#include "window/x11/x11_connection.h"
 
 namespace vantile::test {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "window/geometry.h"
+#include "base/geometry.h"
 
 namespace vantile {
 

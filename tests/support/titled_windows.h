@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "window/geometry.h"
+#include "base/geometry.h"
 
 namespace vantile::test {
 

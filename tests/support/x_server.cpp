@@ -11,7 +11,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/ipc/unique_fd.h"
+#include "base/unique_fd.h"
 #include "support/harness_error.h"
 #include "support/wait.h"
 

@@ -8,11 +8,11 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "app/ui/desktop_event_monitors.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_input.h"
 #include "support/desktop.h"
 #include "test_application.h"
-#include "window/x11/x11_connection.h"
-#include "window/x11/x11_input_global.h"
+#include "ui/qt/desktop_event_monitors.h"
 
 namespace vantile::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/ui/accessibility_onboarding_window.h"
-#include "app/ui/onboarding_widget.h"
 #include "fake/fake_desktop.h"
 #include "test_application.h"
+#include "ui/qt/accessibility_onboarding_window.h"
+#include "ui/qt/onboarding_widget.h"
 
 namespace vantile::test {
 namespace {

@@ -7,11 +7,11 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 
-#include "editor/ui/qt_region_editor_window.h"
-#include "editor/ui/region_editor_view.h"
+#include "core/regions/builtin_presets.h"
 #include "fake/fake_desktop.h"
-#include "regions/builtin_presets.h"
 #include "test_application.h"
+#include "ui/qt/editor/qt_region_editor_window.h"
+#include "ui/qt/editor/region_editor_view.h"
 
 namespace vantile::test {
 namespace {

@@ -19,10 +19,10 @@
 #include <variant>
 #include <vector>
 
-#include "editor/region_editor_layout.h"
-#include "editor/region_editor_paint.h"
-#include "editor/ui/region_editor_painter.h"
-#include "editor/ui/region_editor_painter_shapes.h"
+#include "core/editor/region_editor_layout.h"
+#include "core/editor/region_editor_paint.h"
+#include "ui/qt/editor/region_editor_painter.h"
+#include "ui/qt/editor/region_editor_painter_shapes.h"
 #include "ui/test_application.h"
 
 namespace vantile {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/ui/region_editor_toolbar.h"
+#include "core/regions/builtin_presets.h"
 #include "fake/fake_desktop.h"
-#include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
+#include "ui/qt/editor/region_editor_toolbar.h"
 #include "ui/test_application.h"
 
 namespace vantile::test {

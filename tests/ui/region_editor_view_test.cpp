@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "editor/ui/region_editor_view.h"
-#include "regions/builtin_presets.h"
+#include "core/regions/builtin_presets.h"
+#include "ui/qt/editor/region_editor_view.h"
 #include "ui/test_application.h"
 
 namespace vantile {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/ui/snap_preview_model.h"
-#include "window/x11/x11_coordinates.h"
+#include "base/desktop_space.h"
+#include "ui/qt/snap_preview_model.h"
 
 namespace vantile {
 namespace {

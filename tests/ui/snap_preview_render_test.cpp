@@ -12,8 +12,8 @@
 
 #include <memory>
 
-#include "app/ui/snap_preview_window.h"
 #include "support/wait.h"
+#include "ui/qt/snap_preview_window.h"
 #include "ui/test_application.h"
 
 namespace vantile {
@@ -44,10 +44,7 @@ class SnapPreviewRender : public ::testing::Test {
     void SetUp() override {
         application_ = test::TestApplication::offscreen();
         test::TestApplication::setAccent(kAccent);
-        preview_ = std::make_unique<SnapPreviewWindow>(
-            // Any placement will do offscreen; the size is what the pixels depend on.
-            [](const Rect& r) { return QRect(int(r.x), int(r.y), int(r.width), int(r.height)); },
-            [this] { return compositing_; });
+        preview_ = std::make_unique<SnapPreviewWindow>(host_);
     }
 
     void TearDown() override {
@@ -64,7 +61,13 @@ class SnapPreviewRender : public ::testing::Test {
     }
 
     std::unique_ptr<test::TestApplication> application_;
-    bool compositing_ = true;
+    // Any placement will do offscreen; the size is what the pixels depend on. Under a primary 240
+    // pixels high, a rect from y 20 to 220 stays where it is when screen space is flipped.
+    struct Host : OverlayHost {
+        bool compositing = true;
+        bool compositorRunning() override { return compositing; }
+        Rect primaryInDesktopPixels() override { return {0, 0, 400, 240}; }
+    } host_;
     std::unique_ptr<SnapPreviewWindow> preview_;
 };
 
@@ -106,7 +109,7 @@ TEST_F(SnapPreviewRender, WithCompositorBorderIsHalfAndInsideAFifthOfTheAccent) 
 }
 
 TEST_F(SnapPreviewRender, WithoutCompositorOnlyTheOpaqueRingIsKept) {
-    compositing_ = false;
+    host_.compositing = false;
     preview_->show({0, 0, 200, 120});
     QWidget* widget = preview_->widget();
     ASSERT_NE(widget, nullptr);
@@ -135,7 +138,7 @@ TEST_F(SnapPreviewRender, WithoutCompositorOnlyTheOpaqueRingIsKept) {
 }
 
 TEST_F(SnapPreviewRender, RingFollowsANewSize) {
-    compositing_ = false;
+    host_.compositing = false;
     preview_->show({0, 0, 200, 120});
     preview_->show({0, 0, 80, 300});
     const QRegion mask = preview_->widget()->mask();
@@ -209,13 +212,13 @@ TEST_F(SnapPreviewRender, ACompositorStartingOrStoppingChangesTheWindowOnTheNext
     preview_->show({0, 0, 100, 100});
     ASSERT_TRUE(preview_->widget()->testAttribute(Qt::WA_TranslucentBackground));
 
-    compositing_ = false;
+    host_.compositing = false;
     preview_->show({0, 0, 100, 100});
     EXPECT_FALSE(preview_->widget()->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_FALSE(preview_->widget()->mask().isEmpty());
     EXPECT_TRUE(preview_->widget()->isVisible());
 
-    compositing_ = true;
+    host_.compositing = true;
     preview_->show({0, 0, 100, 100});
     EXPECT_TRUE(preview_->widget()->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(preview_->widget()->mask().isEmpty());

@@ -14,13 +14,14 @@
 #include <optional>
 #include <vector>
 
-#include "app/ui/snap_preview_window.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_overlay_host.h"
 #include "support/desktop.h"
 #include "support/wait.h"
 #include "support/x_properties.h"
 #include "support/xcb_handles.h"
+#include "ui/qt/snap_preview_window.h"
 #include "ui/test_application.h"
-#include "window/x11/x11_connection.h"
 
 namespace vantile {
 namespace {
@@ -108,8 +109,8 @@ class SnapPreviewOnX : public ::testing::Test {
         ASSERT_NE(connection_, nullptr);
         connection_->setStrictErrors(true);
         checks_ = test::connectToDisplay(desktop_.server->display());
-        preview_ = std::make_unique<SnapPreviewWindow>(x11ScreenSpaceToRoot(*connection_),
-                                                       x11CompositorRunning(*connection_));
+        host_ = std::make_unique<X11OverlayHost>(*connection_);
+        preview_ = std::make_unique<SnapPreviewWindow>(*host_);
     }
 
     void TearDown() override {
@@ -194,6 +195,7 @@ class SnapPreviewOnX : public ::testing::Test {
     test::Desktop desktop_;
     std::unique_ptr<test::TestApplication> application_;
     std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11OverlayHost> host_;
     test::XcbConnection checks_;
     xcb_window_t compositorWindow_ = XCB_WINDOW_NONE;
     std::unique_ptr<SnapPreviewWindow> preview_;

@@ -7,10 +7,10 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include "app/ui/status_menu_presenter.h"
 #include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
 #include "test_application.h"
+#include "ui/qt/status_menu_presenter.h"
 
 namespace vantile::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/windows/accessibility_manager.h"
 #include "fake/fake_desktop.h"
-#include "window/accessibility_manager.h"
 
 namespace vantile {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/core/app_delegate.h"
-#include "app/core/preset_listing.h"
+#include "app/app_delegate.h"
+#include "app/preset_listing.h"
 #include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/core/app_delegate.h"
+#include "app/app_delegate.h"
 #include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
 

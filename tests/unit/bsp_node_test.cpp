@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "regions/bsp_node.h"
-#include "regions/builtin_presets.h"
+#include "core/regions/bsp_node.h"
+#include "core/regions/builtin_presets.h"
 
 namespace vantile {
 namespace {

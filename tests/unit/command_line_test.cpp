@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ipc/command_line.h"
+#include "ipc/command_line.h"
 
 namespace vantile {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/core/edge_behaviours.h"
+#include "app/edge_behaviours.h"
 
 namespace vantile {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/geometry.h"
+#include "core/windows/window_action.h"
 #include "fake/fake_desktop.h"
-#include "window/geometry.h"
-#include "window/window_action.h"
 
 namespace vantile {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/instance_command.h"
-#include "app/ipc/command_line.h"
-#include "app/ipc/message.h"
+#include "ipc/command_line.h"
+#include "ipc/instance_command.h"
+#include "ipc/message.h"
 
 namespace vantile {
 namespace {

@@ -10,10 +10,10 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "app/ipc/instance_client.h"
-#include "app/ipc/instance_listener.h"
-#include "app/ipc/instance_server.h"
-#include "app/ipc/runtime_paths.h"
+#include "ipc/instance_client.h"
+#include "ipc/instance_listener.h"
+#include "ipc/instance_server.h"
+#include "ipc/runtime_paths.h"
 
 namespace vantile {
 namespace {

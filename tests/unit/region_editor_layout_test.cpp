@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/region_editor_layout.h"
-#include "regions/bsp_node.h"
+#include "core/editor/region_editor_layout.h"
+#include "core/regions/bsp_node.h"
 
 namespace vantile {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "editor/region_editor_model.h"
-#include "regions/bsp_node.h"
-#include "regions/builtin_presets.h"
+#include "core/editor/region_editor_model.h"
+#include "core/regions/bsp_node.h"
+#include "core/regions/builtin_presets.h"
 
 namespace vantile {
 namespace {

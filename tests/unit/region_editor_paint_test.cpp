@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/region_editor_layout.h"
-#include "editor/region_editor_paint.h"
+#include "core/editor/region_editor_layout.h"
+#include "core/editor/region_editor_paint.h"
 
 namespace vantile {
 namespace {

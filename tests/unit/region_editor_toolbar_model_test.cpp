@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/region_editor_toolbar_model.h"
+#include "core/editor/region_editor_toolbar_model.h"
+#include "core/regions/builtin_presets.h"
 #include "fake/fake_desktop.h"
-#include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

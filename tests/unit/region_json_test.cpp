@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "regions/builtin_presets.h"
-#include "regions/region_json.h"
+#include "core/regions/builtin_presets.h"
+#include "core/regions/region_json.h"
 
 namespace vantile {
 namespace {

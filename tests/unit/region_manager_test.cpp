@@ -2,9 +2,9 @@
 
 #include <fstream>
 
+#include "core/regions/builtin_presets.h"
+#include "core/regions/region_manager.h"
 #include "fake/fake_desktop.h"
-#include "regions/builtin_presets.h"
-#include "regions/region_manager.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

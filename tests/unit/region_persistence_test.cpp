@@ -3,10 +3,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "regions/builtin_presets.h"
-#include "regions/file_io.h"
-#include "regions/region_json.h"
-#include "regions/region_persistence.h"
+#include "base/file_io.h"
+#include "core/regions/builtin_presets.h"
+#include "core/regions/region_json.h"
+#include "core/regions/region_persistence.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/windows/screen_detection.h"
 #include "fake/fake_desktop.h"
-#include "window/screen_detection.h"
 
 namespace vantile {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/input/shortcut_manager.h"
+#include "core/regions/builtin_presets.h"
 #include "fake/fake_desktop.h"
-#include "input/shortcut_manager.h"
-#include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/input/snap_manager.h"
 #include "fake/fake_desktop.h"
-#include "input/snap_manager.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/core/app_delegate.h"
+#include "app/app_delegate.h"
+#include "core/regions/builtin_presets.h"
 #include "fake/fake_app_environment.h"
-#include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
 
 namespace vantile {

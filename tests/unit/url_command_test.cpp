@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/core/url.h"
-#include "app/core/url_command.h"
+#include "app/url.h"
+#include "app/url_command.h"
 
 namespace vantile {
 namespace {

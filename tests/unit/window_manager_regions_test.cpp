@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "core/regions/builtin_presets.h"
+#include "core/windows/window_manager.h"
 #include "fake/fake_desktop.h"
-#include "regions/builtin_presets.h"
 #include "support/temp_dir.h"
-#include "window/window_manager.h"
 
 namespace vantile {
 namespace {

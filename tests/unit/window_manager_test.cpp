@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/windows/window_manager.h"
 #include "fake/fake_desktop.h"
 #include "support/temp_dir.h"
-#include "window/window_manager.h"
 
 namespace vantile {
 namespace {

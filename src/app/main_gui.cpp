@@ -1,5 +1,0 @@
-#include "app/ui/gui_main.h"
-
-int main(int argc, char** argv) {
-    return vantile::runGui(argc, argv);
-}

@@ -1,0 +1,26 @@
+#pragma once
+
+// Screens of an X display: the RandR monitors, with the space panels reserve taken off.
+
+#include <optional>
+#include <vector>
+
+#include "backends/x11/x11_connection.h"
+#include "platform/platform.h"
+
+namespace vantile {
+
+class X11Screens : public Screens {
+  public:
+    explicit X11Screens(X11Connection& connection);
+
+    std::vector<Screen> screens() const override;
+    std::optional<Screen> mainScreen() const override;
+    Point mouseLocation() const override;
+    std::optional<std::uint32_t> currentDesktop() const override;
+
+  private:
+    X11Connection& connection_;
+};
+
+} // namespace vantile

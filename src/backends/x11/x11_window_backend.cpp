@@ -1,0 +1,204 @@
+#include "backends/x11/x11_window_backend.h"
+
+#include <array>
+#include <string_view>
+
+#include "backends/x11/x11_applications.h"
+#include "backends/x11/x11_monitors.h"
+#include "backends/x11/x11_properties.h"
+#include "backends/x11/x11_window_geometry.h"
+#include "backends/x11/x11_window_state.h"
+#include "base/desktop_space.h"
+
+namespace vantile {
+namespace {
+
+constexpr std::array<std::string_view, 16> kAtoms = {
+    "_NET_SUPPORTING_WM_CHECK",
+    "_NET_SUPPORTED",
+    "_NET_ACTIVE_WINDOW",
+    "_NET_CLIENT_LIST",
+    "_NET_WM_PID",
+    "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_WINDOW_TYPE_DESKTOP",
+    "_NET_WM_WINDOW_TYPE_DOCK",
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_MAXIMIZED_VERT",
+    "_NET_WM_STATE_MAXIMIZED_HORZ",
+    "_NET_WM_STATE_FULLSCREEN",
+    "_NET_FRAME_EXTENTS",
+    "_GTK_FRAME_EXTENTS",
+    "_NET_MOVERESIZE_WINDOW",
+    "_NET_REQUEST_FRAME_EXTENTS",
+};
+
+} // namespace
+
+X11WindowBackend::X11WindowBackend(X11Connection& connection)
+    : connection_(connection), barrier_(connection), identity_(connection) {
+    connection_.internAtoms(kAtoms);
+}
+
+bool X11WindowBackend::isTrusted() {
+    return windowManagerAnnounced(connection_);
+}
+
+std::optional<AppRef> X11WindowBackend::focusedApplication() {
+    return vantile::focusedApplication(connection_);
+}
+
+std::optional<WindowRef> X11WindowBackend::focusedWindow(const AppRef& app) {
+    const std::optional<xcb_window_t> window = focusedWindowOf(connection_, app);
+    if (!window) {
+        return std::nullopt;
+    }
+    return identity_.refFor(*window);
+}
+
+std::optional<WindowRef> X11WindowBackend::mainWindow(const AppRef& app) {
+    return focusedWindow(app);
+}
+
+std::optional<std::vector<WindowRef>> X11WindowBackend::windowList(const AppRef& app) {
+    const auto windows = windowsOf(connection_, app);
+    if (!windows) {
+        return std::nullopt;
+    }
+    std::vector<WindowRef> refs;
+    for (xcb_window_t window : *windows) {
+        refs.push_back(identity_.refFor(window));
+    }
+    return refs;
+}
+
+std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
+    MonitorLayoutRequest layoutRequest(connection_);
+    WindowGeometryRequest geometryRequest(connection_, window);
+    const MonitorLayout layout = layoutRequest.get();
+    const std::optional<WindowGeometry> geometry = geometryRequest.get();
+    if (!geometry) {
+        return std::nullopt;
+    }
+    const Rect visible = geometry->visible();
+    const Point origin = rootToWindowSpace(visible.origin(), layout.primary());
+    return Rect{origin.x, origin.y, visible.width, visible.height};
+}
+
+std::optional<Rect> X11WindowBackend::visibleFrame(const WindowRef& window) {
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    return live ? visibleFrame(*live) : std::nullopt;
+}
+
+AttributeRead<Point> X11WindowBackend::position(const WindowRef& window) {
+    const std::optional<Rect> frame = visibleFrame(window);
+    return frame ? AttributeRead<Point>::of(frame->origin()) : AttributeRead<Point>::failed();
+}
+
+AttributeRead<Size> X11WindowBackend::size(const WindowRef& window) {
+    const std::optional<Rect> frame = visibleFrame(window);
+    return frame ? AttributeRead<Size>::of(frame->size()) : AttributeRead<Size>::failed();
+}
+
+void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible) {
+    MonitorLayoutRequest layoutRequest(connection_);
+    DecorationsRequest decorationsRequest(connection_, window);
+    PendingProperty supportedRequest = requestProperty(
+        connection_, connection_.root(), connection_.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    const MonitorLayout layout = layoutRequest.get();
+    const std::optional<Decorations> decorations = decorationsRequest.get();
+    const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
+    if (!decorations) {
+        return;
+    }
+    const Point rootOrigin = windowSpaceToRoot(visible.origin(), layout.primary());
+    const Rect rootVisible{rootOrigin.x, rootOrigin.y, visible.width, visible.height};
+    const bool moveResize =
+        supported && listsValue(*supported, connection_.atom("_NET_MOVERESIZE_WINDOW"));
+    // A window manager that publishes its frame places that frame's corner, and it alone knows
+    // how the client's border (which it may have taken away) sits in it. One that does not
+    // (i3) places the client's own corner, its border outside the client area.
+    const ClientRect client = clientRectFor(rootVisible, decorations->frame, decorations->shadow);
+    ClientRect request = configureRequestRect(client, decorations->frame);
+    Reference reference = Reference::frameCorner;
+    if (!decorations->framePublished && moveResize) {
+        const auto border = static_cast<std::int32_t>(decorations->border);
+        request = ClientRect{client.x - border, client.y - border, client.width, client.height};
+        reference = Reference::clientCorner;
+    }
+    requestClientRect(connection_, window, request, reference, moveResize);
+    connection_.drainEvents();
+}
+
+// Every request names position and size, as some window managers (Fluxbox) move a window asked
+// only to resize and grow one asked only to move. The half not being set is the one asked for
+// last in this command, where the window manager may not have carried it out yet, else the
+// window's own.
+std::optional<Rect> X11WindowBackend::frameToWrite(xcb_window_t window,
+                                                   const std::optional<Point>& position,
+                                                   const std::optional<Size>& size) {
+    std::optional<Rect> base;
+    if (intended_ && intended_->first == window) {
+        base = intended_->second;
+    } else {
+        base = visibleFrame(window);
+    }
+    if (!base) {
+        return std::nullopt;
+    }
+    const Point origin = position.value_or(base->origin());
+    const Size extent = size.value_or(base->size());
+    intended_ = {window, Rect{origin.x, origin.y, extent.width, extent.height}};
+    return intended_->second;
+}
+
+void X11WindowBackend::setPosition(const WindowRef& window, const Point& position) {
+    if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
+        if (const auto frame = frameToWrite(*live, position, std::nullopt)) {
+            writeFrame(*live, *frame);
+        }
+    }
+}
+
+void X11WindowBackend::setSize(const WindowRef& window, const Size& size) {
+    if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
+        if (const auto frame = frameToWrite(*live, std::nullopt, size)) {
+            writeFrame(*live, *frame);
+        }
+    }
+}
+
+void X11WindowBackend::raise(const WindowRef& window) {
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    if (!live) {
+        return;
+    }
+    const xcb_window_t target = *live;
+    // A new command: what the window shows now is what its writes start from.
+    intended_.reset();
+    if (leaveMaximizedStates(connection_, target, barrier_)) {
+        // Openbox puts the restored frame where the client stood before, yet records the client
+        // there, and ignores a later move to that spot as one to where the window already is.
+        // Writing the frame where it really stands makes the record true again.
+        if (const std::optional<Rect> frame = visibleFrame(target)) {
+            writeFrame(target, *frame);
+        }
+    }
+    sendToWindowManager(connection_, target, connection_.atom("_NET_ACTIVE_WINDOW"),
+                        {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
+    connection_.flush();
+    connection_.drainEvents();
+}
+
+std::optional<std::int64_t> X11WindowBackend::processId(const WindowRef& window) {
+    const std::optional<xcb_window_t> live = identity_.windowOf(window);
+    return live ? processIdOf(connection_, *live) : std::nullopt;
+}
+
+std::optional<bool> X11WindowBackend::enhancedUserInterface(const AppRef&) {
+    return std::nullopt;
+}
+
+// The mode belongs to another platform's accessibility layer; X has nothing to switch.
+void X11WindowBackend::setEnhancedUserInterface(const AppRef&, bool) {}
+
+} // namespace vantile

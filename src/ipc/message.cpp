@@ -1,0 +1,81 @@
+#include "ipc/message.h"
+
+#include <charconv>
+
+namespace vantile {
+
+std::string encodeMessage(const InstanceMessage& message) {
+    switch (message.kind) {
+    case InstanceMessage::Kind::url:
+        return "url\n" + message.payload;
+    case InstanceMessage::Kind::ping:
+        return "ping\n";
+    case InstanceMessage::Kind::command:
+        return "command\n" + message.payload;
+    }
+    return {};
+}
+
+std::optional<InstanceMessage> decodeMessage(std::string_view bytes) {
+    const auto newline = bytes.find('\n');
+    if (newline == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto command = bytes.substr(0, newline);
+    const auto payload = bytes.substr(newline + 1);
+    if (command == "url") {
+        return InstanceMessage{InstanceMessage::Kind::url, std::string(payload)};
+    }
+    if (command == "ping" && payload.empty()) {
+        return InstanceMessage{InstanceMessage::Kind::ping, {}};
+    }
+    if (command == "command") {
+        return InstanceMessage{InstanceMessage::Kind::command, std::string(payload)};
+    }
+    return std::nullopt;
+}
+
+std::string joinWords(const std::vector<std::string>& words) {
+    std::string payload;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) {
+            payload += '\0';
+        }
+        payload += words[i];
+    }
+    return payload;
+}
+
+std::vector<std::string> splitWords(std::string_view payload) {
+    std::vector<std::string> words;
+    if (payload.empty()) {
+        return words;
+    }
+    for (;;) {
+        const auto end = payload.find('\0');
+        words.emplace_back(payload.substr(0, end));
+        if (end == std::string_view::npos) {
+            return words;
+        }
+        payload.remove_prefix(end + 1);
+    }
+}
+
+std::string encodeReply(const InstanceReply& reply) {
+    return std::to_string(reply.exitCode) + "\n" + reply.text;
+}
+
+std::optional<InstanceReply> decodeReply(std::string_view bytes) {
+    const auto newline = bytes.find('\n');
+    if (newline == std::string_view::npos || newline == 0 || newline > 3) {
+        return std::nullopt;
+    }
+    int code = 0;
+    const auto [end, ec] = std::from_chars(bytes.data(), bytes.data() + newline, code);
+    if (ec != std::errc() || end != bytes.data() + newline || code < 0 || code > 255) {
+        return std::nullopt;
+    }
+    return InstanceReply{code, std::string(bytes.substr(newline + 1))};
+}
+
+} // namespace vantile

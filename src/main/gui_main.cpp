@@ -1,0 +1,208 @@
+#include "main/gui_main.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "app/app_delegate.h"
+#include "app/edge_behaviours.h"
+#include "backends/x11/x11_applications.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_input.h"
+#include "backends/x11/x11_overlay_host.h"
+#include "backends/x11/x11_screen_changes.h"
+#include "backends/x11/x11_screens.h"
+#include "backends/x11/x11_window_backend.h"
+#include "base/file_io.h"
+#include "ipc/command_line.h"
+#include "ipc/instance_client.h"
+#include "ipc/instance_server.h"
+#include "ui/qt/accessibility_onboarding_window.h"
+#include "ui/qt/desktop_event_monitors.h"
+#include "ui/qt/editor/qt_editor_toolbar.h"
+#include "ui/qt/editor/qt_region_editor_window.h"
+#include "ui/qt/help_page.h"
+#include "ui/qt/instance_service.h"
+#include "ui/qt/own_windows.h"
+#include "ui/qt/qt_clock.h"
+#include "ui/qt/queued_screen_changes.h"
+#include "ui/qt/quit_on_signal.h"
+#include "ui/qt/snap_preview_window.h"
+#include "ui/qt/status_menu_presenter.h"
+
+namespace vantile {
+
+namespace {
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "vantile: %s\n", message.c_str());
+    return 1;
+}
+
+// Another process became the instance a moment before us: hand it our URL instead.
+int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command) {
+    const std::string url = command.url.value_or("vantile://show");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    std::string error;
+    for (;;) {
+        switch (sendToInstance(paths.socket, {InstanceMessage::Kind::url, url},
+                               std::chrono::seconds(5), &error)) {
+        case SendResult::delivered:
+            return 0;
+        case SendResult::tooLong:
+            return fail("the URL is too long to send (" + error + ")");
+        case SendResult::failed:
+            return fail(error);
+        case SendResult::noInstance:
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return fail("another instance is starting but does not answer");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// Said once, when the program is set up: what the window manager does itself at the edges.
+void reportEdgeBehaviours(X11Connection& connection) {
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    ConfigFolders folders{home ? home : "",
+                          config && *config == '/' ? std::string(config)
+                                                   : std::string(home ? home : "") + "/.config",
+                          [](const std::string& path) { return readWholeFile(path); }};
+    for (const std::string& sentence :
+         competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders)) {
+        std::fprintf(stderr, "vantile: note: %s.\n", sentence.c_str());
+    }
+}
+
+// Every window the toolkit makes is numbered from its own connection's range, which the server
+// hands to no other client while that connection lives: a gesture that starts in one is ours.
+void tellOwnWindows(X11GlobalInput& input) {
+    if (const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        const xcb_setup_t* setup = xcb_get_setup(x11->connection());
+        const std::uint32_t base = setup->resource_id_base;
+        const std::uint32_t mask = setup->resource_id_mask;
+        input.setOwnWindows([base, mask](xcb_window_t window) { return (window & ~mask) == base; });
+    }
+}
+
+} // namespace
+
+int runGui(int argc, char** argv) {
+    const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.kind != CommandLine::Kind::run) {
+        return fail("vantile-gui is started by vantile; run 'vantile --help'");
+    }
+    std::string error;
+    const auto paths = runtimePathsFromEnvironment(&error);
+    if (!paths) {
+        return fail(error);
+    }
+    // Listening comes first, so that URLs reach us in every state of the launch.
+    auto acquired = InstanceServer::acquire(*paths, ::getuid());
+    if (acquired.otherInstance) {
+        return forwardToOtherInstance(*paths, command);
+    }
+    if (!acquired.server) {
+        return fail(acquired.error);
+    }
+    auto connection = X11Connection::open(nullptr);
+    if (!connection) {
+        return fail("cannot connect to the X display");
+    }
+    connection->setStrictErrors(command.strictXErrors);
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName("Vantile Window Manager");
+    QuitOnSignal quitOnSignal;
+
+    X11Screens screens(*connection);
+    X11WindowBackend backend(*connection);
+    QtClock clock;
+    X11ScreenChanges x11ScreenChanges(*connection);
+    QueuedScreenChanges screenChanges(x11ScreenChanges);
+    X11GlobalInput globalInput(*connection);
+    tellOwnWindows(globalInput);
+    DesktopEventMonitors monitors(globalInput);
+    X11OverlayHost overlays(*connection);
+    const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
+    SnapPreviewWindow preview(overlays);
+    AppDelegate* running = nullptr;
+    const auto toolbarHoldsKeys = [&running] {
+        return running && running->editorToolbar() && running->editorToolbar()->holdsKeys();
+    };
+    AppDelegate delegate(AppEnvironment{
+        screens,
+        screenChanges,
+        backend,
+        monitors,
+        preview,
+        clock,
+        activateOwnWindows,
+        {},
+        [&]() -> std::unique_ptr<OnboardingWindow> {
+            return std::make_unique<AccessibilityOnboardingWindow>(
+                clock, [&] { return backend.isTrusted(); }, openHelpPage);
+        },
+        [] { QCoreApplication::quit(); },
+        [&](const Screen& screen, BSPNode tree,
+            bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
+            return std::make_unique<QtRegionEditorWindow>(
+                screen, std::move(tree), isPrimary, monitors, toolbarHoldsKeys,
+                toQtGlobal(screen.frame), overlays.compositorRunning());
+        },
+        [&](const Screen& screen, RegionManager& regions,
+            EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
+            return std::make_unique<QtEditorToolbar>(screen, regions, screens, toQtGlobal,
+                                                     overlays.compositorRunning(),
+                                                     std::move(callbacks));
+        }});
+    running = &delegate;
+    std::unique_ptr<StatusMenuPresenter> statusMenu;
+    delegate.onBuildStatusMenu = [&] {
+        statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);
+        reportEdgeBehaviours(*connection);
+    };
+
+    QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] {
+        connection->drainEvents();
+        // The X server went away: nothing is left to do, and the socket would keep waking us.
+        if (connection->hasFailed()) {
+            xEvents.setEnabled(false);
+            QCoreApplication::exit(1);
+        }
+    });
+
+    InstanceService service(std::move(acquired.server));
+    service.onUrl = [&](const std::string& url) {
+        delegate.handleURL(url);
+        connection->drainEvents();
+    };
+    // Input and screen changes go through the event loop: the answer waits until everything that
+    // reached the X server before the ping has been handled.
+    service.beforePong = [&] {
+        connection->drainEvents();
+        QCoreApplication::sendPostedEvents();
+    };
+    service.onCommand = [&](const std::vector<std::string>& words) {
+        return delegate.runCommand(words);
+    };
+
+    delegate.applicationDidFinishLaunching();
+    if (command.url) {
+        delegate.handleURL(*command.url);
+    }
+    return app.exec();
+}
+
+} // namespace vantile

@@ -1,0 +1,20 @@
+#pragma once
+
+// Where the program's own windows (the snap preview, the region editor and its toolbar) go, and
+// whether they can be translucent. The toolkit draws them; the desktop decides these two things.
+
+#include "base/geometry.h"
+
+namespace vantile {
+
+class OverlayHost {
+  public:
+    virtual ~OverlayHost() = default;
+    // Whether a compositing manager runs now; without one, translucency shows as an opaque block.
+    virtual bool compositorRunning() = 0;
+    // The primary monitor in the desktop's own pixels (origin at the desktop's top-left, y down),
+    // which anchors screen space. Read afresh on every call: monitors come and go.
+    virtual Rect primaryInDesktopPixels() = 0;
+};
+
+} // namespace vantile
