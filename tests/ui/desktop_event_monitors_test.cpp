@@ -10,54 +10,45 @@
 
 #include "app/ui/desktop_event_monitors.h"
 #include "support/desktop.h"
-#include "test_application.h"
+#include "ui/test_application.h"
 #include "window/x11/x11_connection.h"
 #include "window/x11/x11_input_global.h"
 
 namespace vantile::test {
 namespace {
 
-class KeyRecordingWidget : public QWidget {
-  public:
+struct KeyRecordingWidget : QWidget {
     int presses = 0;
-
-  protected:
     void keyPressEvent(QKeyEvent* event) override {
         ++presses;
         event->accept();
     }
 };
 
-// An X key press as Qt's xcb platform delivers it: the X key code and the X modifier state.
-void press(QWindow* window, quint32 xKeycode, quint32 xState) {
-    QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, xKeycode, 0, xState);
-    QCoreApplication::sendEvent(window, &event);
-}
-
-constexpr quint32 xLeft = 113, xA = 38;
-constexpr quint32 xControl = 0x04, xAlt = 0x08, xNumLock = 0x10;
-
 TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaimed) {
     auto server = XServer::start(800, 600);
-    auto app = TestApplication::onDisplay(server->display());
+    TestApplication app(server->display());
     auto connection = X11Connection::open(server->display().c_str());
     ASSERT_NE(connection, nullptr);
     X11GlobalInput global(*connection);
     DesktopEventMonitors monitors(global);
-
     std::vector<KeyEvent> seen;
     const auto token = monitors.addLocalKeyDownMonitor([&](const KeyEvent& event) {
         seen.push_back(event);
         return event.keyCode == 123; // claims the left arrow only
     });
     ASSERT_TRUE(token);
-
     KeyRecordingWidget widget;
     widget.show();
     ASSERT_NE(widget.windowHandle(), nullptr);
-    press(widget.windowHandle(), xLeft, xControl | xAlt | xNumLock);
-    press(widget.windowHandle(), xA, xControl | xAlt);
-
+    // An X key press as Qt's xcb platform delivers it: the X key code (113 the left arrow, 38 the
+    // A) and the X modifier state (4 Control, 8 Alt, 16 Num Lock).
+    const auto press = [&](quint32 xKeycode, quint32 xState) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, xKeycode, 0, xState);
+        QCoreApplication::sendEvent(widget.windowHandle(), &event);
+    };
+    press(113, 0x04 | 0x08 | 0x10);
+    press(38, 0x04 | 0x08);
     ASSERT_EQ(seen.size(), 2u) << "each press once";
     EXPECT_EQ(seen[0].keyCode, 123);
     EXPECT_EQ(seen[0].modifierFlags,
@@ -66,7 +57,7 @@ TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaime
     EXPECT_EQ(widget.presses, 1) << "the claimed arrow never reached the widget; the A did";
 
     monitors.removeMonitor(*token);
-    press(widget.windowHandle(), xLeft, xControl | xAlt);
+    press(113, 0x04 | 0x08);
     EXPECT_EQ(seen.size(), 2u) << "a removed monitor hears nothing";
     EXPECT_EQ(widget.presses, 2);
 }

@@ -5,25 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QMouseEvent>
 
 #include "editor/ui/qt_region_editor_window.h"
 #include "editor/ui/region_editor_view.h"
 #include "fake/fake_desktop.h"
 #include "regions/builtin_presets.h"
-#include "test_application.h"
+#include "ui/test_application.h"
 
 namespace vantile::test {
 namespace {
 
 class QtRegionEditorWindowTest : public ::testing::Test {
   protected:
-    QtRegionEditorWindowTest() {
-        screen = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
-        window = std::make_unique<QtRegionEditorWindow>(
-            screen, builtInTree(builtInPresets()[0]), true, desktop, [] { return false; },
-            QRect(0, 0, 1440, 900), false);
-    }
     ~QtRegionEditorWindowTest() override {
         window.reset();
         // The view goes with the next turn of the event loop, which must come before the
@@ -35,29 +28,17 @@ class QtRegionEditorWindowTest : public ::testing::Test {
     void click(const Point& viewPoint) {
         RegionEditorView& view = *window->view();
         const QPointF at(viewPoint.x, view.height() - viewPoint.y);
-        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier);
-            QCoreApplication::sendEvent(&view, &event);
-        }
+        sendMouse(view, QEvent::MouseButtonPress, at);
+        sendMouse(view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
     }
 
-    std::unique_ptr<TestApplication> app = TestApplication::offscreen();
+    TestApplication app;
     FakeDesktop desktop;
-    Screen screen;
-    std::unique_ptr<QtRegionEditorWindow> window;
+    Screen screen = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    std::unique_ptr<QtRegionEditorWindow> window = std::make_unique<QtRegionEditorWindow>(
+        screen, builtInTree(builtInPresets()[0]), true, desktop, [] { return false; },
+        QRect(0, 0, 1440, 900), false);
 };
-
-TEST_F(QtRegionEditorWindowTest, CoversItsScreenOutsideTheWindowManagersHands) {
-    const Qt::WindowFlags flags = window->view()->windowFlags();
-    EXPECT_TRUE(flags & Qt::X11BypassWindowManagerHint);
-    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
-    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window->view()->geometry(), QRect(0, 0, 1440, 900));
-    EXPECT_EQ(window->view()->windowTitle(), QtRegionEditorWindow::title);
-    EXPECT_TRUE(window->escapeMonitor().has_value()) << "the primary window carries the keys";
-}
 
 TEST_F(QtRegionEditorWindowTest, EditsBecomeTheWorkingTreeAndLoadedTreesAreShown) {
     window->makeKeyAndOrderFront();

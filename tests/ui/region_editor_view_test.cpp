@@ -1,226 +1,181 @@
-// The region editor widget rendered offscreen and driven by Qt mouse events: the pixels it paints
-// and how Qt's top-left, y-down positions reach the editor.
+// The region editor widget rendered offscreen and driven by Qt mouse events: the pixels it paints,
+// at one and two device pixels a point and moved by whole pixels, and how Qt's top-left, y-down
+// positions reach the editor. Then two shapes the painter once got wrong.
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QImage>
-#include <QMouseEvent>
-#include <QPalette>
+#include <QPainter>
 
-#include <filesystem>
-#include <memory>
+#include <algorithm>
 
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "editor/region_editor_layout.h"
+#include "editor/region_editor_paint.h"
+#include "editor/ui/region_editor_painter.h"
+#include "editor/ui/region_editor_painter_shapes.h"
 #include "editor/ui/region_editor_view.h"
-#include "regions/builtin_presets.h"
 #include "ui/test_application.h"
 
-namespace vantile {
+namespace vantile::test {
 namespace {
 
-const QColor kAccent(40, 110, 220);
-// A 400 × 300 screen with a 20-point panel at its top: in Qt's coordinates the editor frame
-// starts at y 20.
-const Rect kScreen{0, 0, 400, 300};
-const Rect kVisible{0, 0, 400, 280};
-
-BSPNode leafTree() {
+BSPNode leaf() {
     return BSPNode::leaf(Region{Uuid::random(), {}, std::nullopt});
 }
 
-BSPNode splitTree(SplitDirection d, double f) {
-    return BSPNode::split(d, f, leafTree(), leafTree());
-}
-
-// Unpremultiplied RGBA as doubles, composed source-over as a painter does.
-struct Rgba {
-    double r = 0, g = 0, b = 0, a = 0;
-};
-
-Rgba over(const Rgba& below, const QColor& color, double alpha) {
-    const double a = alpha + below.a * (1 - alpha);
-    auto mix = [&](double top, double bottom) {
-        return (top * alpha + bottom * below.a * (1 - alpha)) / a;
+// `top` at `alpha` composed source-over onto `below`, unpremultiplied, as a painter does.
+QColor over(const QColor& below, const QColor& top, double alpha) {
+    const double a = alpha + below.alphaF() * (1 - alpha);
+    const auto mix = [&](double t, double b) {
+        return float((t * alpha + b * below.alphaF() * (1 - alpha)) / a);
     };
-    return {mix(color.red(), below.r), mix(color.green(), below.g), mix(color.blue(), below.b), a};
+    return QColor::fromRgbF(mix(top.redF(), below.redF()), mix(top.greenF(), below.greenF()),
+                            mix(top.blueF(), below.blueF()), float(a));
 }
 
-const Rgba kVeil = over({}, Qt::black, 0.4);
-
-void expectPixel(const QImage& image, int x, int y, const Rgba& expected) {
-    const QColor actual = image.pixelColor(x, y);
-    SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-    EXPECT_NEAR(actual.alpha(), expected.a * 255, 2);
-    // Premultiplied storage loses some precision in the colour of faint pixels.
-    EXPECT_NEAR(actual.red(), expected.r, 4);
-    EXPECT_NEAR(actual.green(), expected.g, 4);
-    EXPECT_NEAR(actual.blue(), expected.b, 4);
-}
-
-bool isOpaqueAccent(const QImage& image, int x, int y) {
-    const QColor c = image.pixelColor(x, y);
-    return c.alpha() == 255 && std::abs(c.red() - kAccent.red()) <= 2 &&
-           std::abs(c.green() - kAccent.green()) <= 2 && std::abs(c.blue() - kAccent.blue()) <= 2;
-}
-
-class RegionEditorViewTest : public ::testing::Test {
+class RegionEditorViewTest : public OffscreenTest {
   protected:
-    void SetUp() override {
-        application_ = test::TestApplication::offscreen();
-        test::TestApplication::setAccent(kAccent);
+    RegionEditorViewTest() {
+        view.resize(400, 300);
+        view.onTreeChanged = [this](const BSPNode&) { ++treeChanges; };
+        view.onInteraction = [this] { ++interactions; };
+        view.show();
+    }
+    void click(QPointF at) {
+        sendMouse(view, QEvent::MouseButtonPress, at);
+        sendMouse(view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
     }
 
-    void TearDown() override {
-        view_.reset();
-        application_.reset();
-    }
-
-    RegionEditorView& show(BSPNode tree, const Rect& visible = kVisible,
-                           const Rect& screen = kScreen) {
-        view_ = std::make_unique<RegionEditorView>(std::move(tree), visible, screen);
-        view_->resize(static_cast<int>(screen.width), static_cast<int>(screen.height));
-        view_->onTreeChanged = [this](const BSPNode&) { ++treeChanges_; };
-        view_->onInteraction = [this] { ++interactions_; };
-        view_->show();
-        QApplication::processEvents();
-        return *view_;
-    }
-
-    QImage rendered() const {
-        QImage image(view_->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        view_->render(&image);
-        return image;
-    }
-
-    void mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent event(type, at, view_->mapToGlobal(at), button, held, Qt::NoModifier);
-        QCoreApplication::sendEvent(view_.get(), &event);
-    }
-    void press(QPointF at) { mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
-    void moveHeld(QPointF at) { mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
-    void moveFree(QPointF at) { mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton); }
-    void release(QPointF at) {
-        mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-    }
-
-    std::unique_ptr<test::TestApplication> application_;
-    std::unique_ptr<RegionEditorView> view_;
-    int treeChanges_ = 0;
-    int interactions_ = 0;
+    // A 400 × 300 screen with a 20-point panel at its top: in Qt's coordinates the editor frame
+    // starts at y 20.
+    RegionEditorView view{leaf(), Rect{0, 0, 400, 280}, Rect{0, 0, 400, 300}};
+    int treeChanges = 0;
+    int interactions = 0;
 };
 
-TEST_F(RegionEditorViewTest, VeilOutlineBarAndMergeDisc) {
-    show(splitTree(SplitDirection::vertical, 0.5));
-    const QImage image = rendered();
-    // Above the visible frame only the veil is painted, however transparent the surface was.
-    expectPixel(image, 100, 5, kVeil);
-    expectPixel(image, 300, 19, kVeil);
-    // The left region's body starts 2 points in, and its 2-point outline straddles that edge.
-    expectPixel(image, 2, 150, over(over(kVeil, Qt::white, 0.05), kAccent, 0.6));
-    expectPixel(image, 150, 60, over(kVeil, Qt::white, 0.05));
-    // The bar, 4 points wide around x 200, between the two regions' outlines.
-    expectPixel(image, 199, 250, over(kVeil, kAccent, 0.8));
-    expectPixel(image, 200, 250, over(kVeil, kAccent, 0.8));
-    // The merge button's disc covers the middle of the bar, above the cross's ends.
-    expectPixel(image, 199, 152, over(over(kVeil, kAccent, 0.8), Qt::black, 0.7));
-}
-
-TEST_F(RegionEditorViewTest, HoveredBarIsSixPixelsOfOpaqueAccent) {
-    show(splitTree(SplitDirection::vertical, 0.5));
-    auto opaqueRun = [](const QImage& image, int y) {
-        std::vector<int> xs;
-        for (int x = 150; x < 250; ++x) {
-            if (isOpaqueAccent(image, x, y)) {
-                xs.push_back(x);
+TEST_F(RegionEditorViewTest, PaintsVeilRegionsButtonsBarAndDiscWhereTheyBelong) {
+    const QColor veil = over(Qt::transparent, Qt::black, 0.4);
+    const QColor body = over(veil, Qt::white, 0.05), bar = over(veil, kAccent, 0.8);
+    const QColor outline = over(body, kAccent, 0.6), button = over(body, Qt::white, 0.15);
+    // A leaf, then two halves, the bar between them hovered, then left. Above the visible frame
+    // only the veil, however transparent the surface was. A region's body starts 2 points in; its
+    // 2-point outline straddles that edge. The columns button lies at Qt (204, 174)–(232, 202), a
+    // 16 × 14 symbol stroked 1.5 wide at its middle. The bar, 4 points wide around x 200, lies
+    // between the two regions' outlines; the merge button's disc covers its middle, above the
+    // cross's ends. Hovered, the bar is 6 pixels of opaque accent.
+    const std::tuple<std::string, int, int, QColor> pixels[] = {
+        {"leaf", 100, 5, veil},
+        {"leaf", 150, 60, body},
+        {"leaf", 207, 176, button},
+        {"leaf", 210, 188, over(button, Qt::white, 0.9)},
+        {"leaf", 2, 150, outline},
+        {"halves", 300, 19, veil},
+        {"halves", 199, 250, bar},
+        {"halves", 200, 250, bar},
+        {"halves", 197, 250, outline},
+        {"halves", 202, 250, outline},
+        {"halves", 199, 152, over(bar, Qt::black, 0.7)},
+        {"hovered", 196, 250, body},
+        {"hovered", 197, 250, kAccent},
+        {"hovered", 202, 250, kAccent},
+        {"hovered", 203, 250, body},
+        {"left", 199, 250, bar},
+        {"left", 202, 250, outline}};
+    for (const std::string state : {"leaf", "halves", "hovered", "left"}) {
+        if (state == "halves") {
+            view.setTree(BSPNode::split(SplitDirection::vertical, 0.5, leaf(), leaf()));
+            EXPECT_EQ(std::pair(treeChanges, view.model().undoStack().size()), std::pair(0, 0ul))
+                << "loading a tree is no edit";
+        } else if (state == "hovered") {
+            sendMouse(view, QEvent::MouseMove, {205, 250}, Qt::NoButton, Qt::NoButton);
+        } else if (state == "left") {
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(&view, &leave);
+        }
+        EXPECT_EQ(view.cursor().shape(), state == "hovered" ? Qt::SizeHorCursor : Qt::ArrowCursor);
+        // Twice as many device pixels draw no shape from the images kept for the view's own; moved
+        // by whole pixels, every shape falls where it did inside its pixel and is drawn from them.
+        for (const auto& [scale, offset] :
+             {std::pair(1, QPoint()), std::pair(2, QPoint()), std::pair(1, QPoint(7, 3))}) {
+            const QImage image = rendered(view, scale, offset);
+            for (const auto& [when, x, y, colour] : pixels) {
+                if (when == state) {
+                    SCOPED_TRACE(testing::Message()
+                                 << state << " at scale " << scale << " moved by " << offset.x()
+                                 << "," << offset.y());
+                    expectPixel(image, QPoint(x, y) * scale + offset, colour);
+                }
             }
         }
-        return xs;
-    };
-    const QImage idle = rendered();
-    EXPECT_TRUE(opaqueRun(idle, 250).empty());
-    moveFree({205, 250});
-    EXPECT_EQ(view_->cursor().shape(), Qt::SizeHorCursor);
-    EXPECT_EQ(opaqueRun(rendered(), 250), (std::vector<int>{197, 198, 199, 200, 201, 202}));
-
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(view_.get(), &leave);
-    EXPECT_EQ(view_->cursor().shape(), Qt::ArrowCursor);
-    EXPECT_TRUE(opaqueRun(rendered(), 250).empty());
+    }
 }
 
-TEST_F(RegionEditorViewTest, RenderedEditorIsSavedAsAnArtifact) {
-    // A second screen left of and below the primary, with a 25-point panel at its top.
-    RegionEditorView& view = show(builtInTree(builtInPresets().at(2)), {-1440, -300, 1440, 875},
-                                  {-1440, -300, 1440, 900});
-    view.model().mouseMoved({300, 440});
-    ASSERT_EQ(view.model().hoveredBoundaryIndex(), 0u);
-    const QImage image = rendered();
-    const auto folder = std::filesystem::path(VANTILE_BINARY_DIR) / "test-artifacts";
-    std::filesystem::create_directories(folder);
-    const auto file = folder / "region_editor_quarters.png";
-    std::filesystem::remove(file);
-    ASSERT_TRUE(image.save(QString::fromStdString(file.string()), "PNG"));
-    const QImage loaded(QString::fromStdString(file.string()));
-    ASSERT_FALSE(loaded.isNull());
-    EXPECT_EQ(loaded.size(), QSize(1440, 900));
-    const QImage expected = image.convertToFormat(QImage::Format_ARGB32);
-    EXPECT_EQ(loaded.convertToFormat(QImage::Format_ARGB32), expected);
+TEST_F(RegionEditorViewTest, LeftPressOnASplitButtonSplitsAtTheFlippedPosition) {
+    sendMouse(view, QEvent::MouseButtonPress, {218, 188}, Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(std::pair(treeChanges, interactions), std::pair(0, 0)) << "only the left presses";
+    click({218, 188}); // the columns button
+    ASSERT_FALSE(view.tree().isLeaf());
+    EXPECT_EQ(view.tree().direction(), SplitDirection::vertical);
+    EXPECT_EQ(std::pair(treeChanges, interactions), std::pair(1, 1));
+    click({218, 112}); // where an unflipped position would land: nothing there
+    EXPECT_EQ(std::pair(treeChanges, interactions), std::pair(1, 2));
+    view.undo();
+    EXPECT_TRUE(view.tree().isLeaf());
+    view.redo();
+    EXPECT_FALSE(view.tree().isLeaf());
+    EXPECT_EQ(treeChanges, 3);
 }
 
-TEST_F(RegionEditorViewTest, PressOnASplitButtonSplitsAtTheFlippedPosition) {
-    show(leafTree());
-    // The columns button lies at view (204, 98)–(232, 126): Qt y 174 to 202.
-    press({218, 188});
-    release({218, 188});
-    ASSERT_FALSE(view_->tree().isLeaf());
-    EXPECT_EQ(view_->tree().direction(), SplitDirection::vertical);
-    EXPECT_EQ(treeChanges_, 1);
-    EXPECT_EQ(interactions_, 1);
-    // Where an unflipped position would land: nothing there.
-    press({218, 112});
-    EXPECT_EQ(treeChanges_, 1);
-    EXPECT_EQ(interactions_, 2);
-    view_->undo();
-    EXPECT_TRUE(view_->tree().isLeaf());
-    view_->redo();
-    EXPECT_FALSE(view_->tree().isLeaf());
-    EXPECT_EQ(treeChanges_, 3);
+// A region a tenth of the width: its size pill reaches into its neighbour, whose body must then
+// be composed over the pill, not written over it.
+TEST_F(RegionEditorViewTest, BodiesStillComposeWhereAPillSpillsOver) {
+    BSPNode tree = BSPNode::split(SplitDirection::vertical, 0.1, leaf(), leaf());
+    RegionEditorLayout layout;
+    rebuildLayout(tree, {0, 0, 300, 200}, layout);
+    const EditorPaintStyle style = editorPaintStyle(view);
+    const std::vector<PaintOperation> list = editorPaintList(
+        {layout, std::nullopt, {0, 0, 300, 200}, {0, 0, 300, 200}}, editorTextMeasure(style));
+    QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintEditorOperations(painter, list, style, 200);
+    painter.end();
+    // A pixel on the pill, right of its text and inside the neighbour's body.
+    const auto pill = std::find_if(list.begin(), list.end(), [](const PaintOperation& op) {
+        const auto* fill = std::get_if<paint::FillRoundedRect>(&op);
+        return fill && fill->color == PaintColor{ColorBase::black, 0.6};
+    });
+    const auto text = std::find_if(list.begin(), list.end(), [](const PaintOperation& op) {
+        return std::holds_alternative<paint::Text>(op);
+    });
+    ASSERT_TRUE(pill != list.end() && text != list.end());
+    const Rect pillRect = std::get<paint::FillRoundedRect>(*pill).rect;
+    const paint::Text& size = std::get<paint::Text>(*text);
+    const int x = int((size.origin.x + size.size.width + pillRect.maxX()) / 2);
+    ASSERT_GE(x, 36) << "the pill ends inside the narrow region";
+    const QColor veil = over(Qt::transparent, Qt::black, 0.4);
+    expectPixel(image, {x, int(200 - pillRect.midY())},
+                over(over(veil, Qt::black, 0.6), Qt::white, 0.05));
 }
 
-TEST_F(RegionEditorViewTest, DragsMoveBoundariesInWidgetCoordinates) {
-    show(splitTree(SplitDirection::horizontal, 0.5));
-    // The line is at view y 140, Qt y 160; the merge button sits at its middle.
-    press({50, 160});
-    moveHeld({50, 120});
-    moveHeld({50, 90});
-    EXPECT_EQ(view_->cursor().shape(), Qt::ArrowCursor);
-    release({50, 90});
-    // Qt y 90 is view y 210, a quarter of the frame's height below its top.
-    EXPECT_DOUBLE_EQ(view_->tree().fraction(), 0.25);
-    EXPECT_EQ(treeChanges_, 2);
-    EXPECT_EQ(view_->model().undoStack().size(), 1u);
-    EXPECT_FALSE(view_->model().draggingBoundary());
-
-    // Moving with the button held but no drag under way only hovers.
-    moveHeld({50, 95});
-    EXPECT_DOUBLE_EQ(view_->tree().fraction(), 0.25);
-    EXPECT_EQ(view_->model().hoveredBoundaryIndex(), 0u);
-    EXPECT_EQ(view_->cursor().shape(), Qt::SizeVerCursor);
-}
-
-TEST_F(RegionEditorViewTest, OnlyTheLeftButtonPressesAndLoadingATreeIsNoEdit) {
-    show(leafTree());
-    mouse(QEvent::MouseButtonPress, {218, 188}, Qt::RightButton, Qt::RightButton);
-    EXPECT_TRUE(view_->tree().isLeaf());
-    EXPECT_EQ(interactions_, 0);
-    view_->setTree(splitTree(SplitDirection::vertical, 0.25));
-    EXPECT_EQ(treeChanges_, 0);
-    EXPECT_TRUE(view_->model().undoStack().empty());
-    ASSERT_EQ(view_->model().boundaryLines().size(), 1u);
-    EXPECT_EQ(view_->model().boundaryLines()[0].rect.x, 98);
+// A rect reaching far past the surface (from a layout with absurd numbers) is cut to what can be
+// seen: drawing it ends at once instead of walking bands without end.
+TEST(RegionEditorPainterShapes, ShapesReachingFarOffTheSurfaceEndAtOnce) {
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    fillRectPieces(painter, QRectF(0.5, 0.5, 10.25, 1e17), QColor(255, 0, 0, 128));
+    fillRectPieces(painter, QRectF(20.5, -1e17, 10.25, 2e17), QColor(0, 0, 255, 128));
+    painter.end();
+    EXPECT_EQ(image.pixelColor(5, 40), QColor(255, 0, 0, 128));
+    EXPECT_EQ(image.pixelColor(25, 40), QColor(0, 0, 255, 128));
+    EXPECT_EQ(image.pixelColor(15, 40).alpha(), 0);
 }
 
 } // namespace
-} // namespace vantile
+} // namespace vantile::test

@@ -1,5 +1,6 @@
-// The status menu as Qt shows it: the tree's titles and order, preset lists refilled with their
-// check marks each time they open, and choices reaching the program.
+// The status menu as Qt shows it: the tree's titles and order, opened by a left click on the tray
+// icon, preset lists refilled with their check marks each time they open, and choices reaching
+// the program.
 
 #include <gtest/gtest.h>
 
@@ -7,88 +8,73 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "app/ui/status_menu_presenter.h"
 #include "fake/fake_app_environment.h"
 #include "support/temp_dir.h"
-#include "test_application.h"
+#include "ui/test_application.h"
 
 namespace vantile::test {
 namespace {
 
-std::vector<std::string> titles(const QMenu* menu) {
-    std::vector<std::string> out;
+// The titles of the menu's items, "---" for a separator.
+std::string titles(const QMenu* menu) {
+    std::string out;
     for (const QAction* action : menu->actions()) {
-        out.push_back(action->isSeparator() ? "---" : action->text().toStdString());
+        out += (out.empty() ? "" : "|") +
+               (action->isSeparator() ? "---" : action->text().toStdString());
     }
     return out;
 }
 
 QAction* find(const QMenu* menu, const char* title) {
-    for (QAction* action : menu->actions()) {
-        if (action->text() == title) {
-            return action;
-        }
-    }
-    return nullptr;
+    const auto actions = menu->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(),
+                                    [&](const QAction* action) { return action->text() == title; });
+    return found == actions.end() ? nullptr : *found;
 }
 
-class StatusMenuPresenterTest : public ::testing::Test {
-  protected:
-    StatusMenuPresenterTest() {
-        desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
-        window = desktop.addFocusedWindow({100, 100, 400, 300});
-        delegate.applicationDidFinishLaunching();
-    }
-
-    std::unique_ptr<TestApplication> app = TestApplication::offscreen();
+TEST(StatusMenuPresenter, ShowsTheTreeOnALeftClickRefillsPresetListsAndCarriesOutChoices) {
+    TestApplication app;
     FakeDesktop desktop;
+    desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    const std::uint64_t window = desktop.addFocusedWindow({100, 100, 400, 300});
     TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     NoSnapPreview preview;
     AppDelegate delegate{fakeAppEnvironment(desktop, preview, regions)};
-    std::uint64_t window = 0;
-};
-
-TEST_F(StatusMenuPresenterTest, ShowsTheTreeAndSnapsFromIt) {
+    delegate.applicationDidFinishLaunching();
     StatusMenuPresenter presenter(delegate, desktop);
-    EXPECT_EQ(titles(presenter.menu()),
-              (std::vector<std::string>{"Snap Window", "---", "Screen 1", "Edit Regions...", "---",
-                                        "Quit"}));
-    EXPECT_EQ(find(presenter.menu(), "Edit Regions...")->shortcut(), QKeySequence("Ctrl+Alt+E"));
-    QMenu* snap = find(presenter.menu(), "Snap Window")->menu();
-    ASSERT_NE(snap, nullptr);
-    find(snap, "Right Half")->trigger();
-    EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875}));
-    find(presenter.menu(), "Edit Regions...")->trigger();
-    EXPECT_EQ(delegate.editorWindows().size(), 1u) << "the editor opens on the one screen";
-}
+    QMenu* menu = presenter.menu();
+    EXPECT_EQ(titles(menu), "Snap Window|---|Screen 1|Edit Regions...|---|Quit");
+    for (const auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger}) {
+        emit presenter.tray()->activated(reason);
+        EXPECT_EQ(menu->isVisible(), reason == QSystemTrayIcon::Trigger);
+    }
+    menu->close();
 
-TEST_F(StatusMenuPresenterTest, LeftClickOnTheTrayIconOpensTheMenu) {
-    StatusMenuPresenter presenter(delegate, desktop);
-    emit presenter.tray()->activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_FALSE(presenter.menu()->isVisible());
-    emit presenter.tray()->activated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(presenter.menu()->isVisible());
-    presenter.menu()->close();
-}
-
-TEST_F(StatusMenuPresenterTest, PresetListIsRefilledWithItsCheckMarkEachTimeItOpens) {
-    StatusMenuPresenter presenter(delegate, desktop);
-    QMenu* screenMenu = find(presenter.menu(), "Screen 1")->menu();
+    QMenu* screenMenu = find(menu, "Screen 1")->menu();
     ASSERT_NE(screenMenu, nullptr);
     EXPECT_TRUE(screenMenu->actions().isEmpty()) << "empty until opened";
-
-    emit screenMenu->aboutToShow();
-    EXPECT_EQ(titles(screenMenu), (std::vector<std::string>{"Halves", "Thirds", "Quarters",
-                                                            "Coding (60/40)", "---", "Clear"}));
-    EXPECT_TRUE(find(screenMenu, "Clear")->isChecked());
-    find(screenMenu, "Thirds")->trigger();
-
-    emit screenMenu->aboutToShow();
-    EXPECT_TRUE(find(screenMenu, "Thirds")->isChecked());
-    EXPECT_FALSE(find(screenMenu, "Clear")->isChecked());
-    EXPECT_EQ(titles(screenMenu).size(), 6u) << "refilled, not appended";
+    for (const std::string checked : {"Clear", "Thirds"}) {
+        emit screenMenu->aboutToShow();
+        EXPECT_EQ(titles(screenMenu), "Halves|Thirds|Quarters|Coding (60/40)|---|Clear")
+            << "refilled, not appended";
+        for (const char* title : {"Clear", "Thirds"}) {
+            EXPECT_EQ(find(screenMenu, title)->isChecked(), title == checked) << title;
+        }
+        find(screenMenu, "Thirds")->trigger();
+    }
     EXPECT_EQ(regions.regionsForScreen(desktop.screenList[0]).size(), 3u);
+
+    find(find(menu, "Snap Window")->menu(), "Right Half")->trigger();
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875}));
+    EXPECT_EQ(find(menu, "Edit Regions...")->shortcut(), QKeySequence("Ctrl+Alt+E"));
+    find(menu, "Edit Regions...")->trigger();
+    EXPECT_EQ(delegate.editorWindows().size(), 1u) << "the editor opens on the one screen";
 }
 
 } // namespace
