@@ -59,14 +59,12 @@ class OnboardingWindowTest : public ::testing::Test {
     TestApplication app;
     FakeDesktop desktop;
     bool trusted = false;
-    int settingsOpened = 0;
-    int quits = 0;
-    int grants = 0;
+    int settingsOpened = 0, quits = 0, grants = 0;
     AccessibilityOnboardingWindow window{desktop, [this] { return trusted; },
                                          [this] { ++settingsOpened; }};
 };
 
-TEST_F(OnboardingWindowTest, ElementsSitWhereTheLayoutPutsThemAndThePictureIsInTheAccent) {
+TEST_F(OnboardingWindowTest, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscapeQuits) {
     EXPECT_EQ(widget().windowTitle(), "Vantile Window Manager");
     EXPECT_EQ(std::pair(widget().minimumSize(), widget().maximumSize()),
               std::pair(QSize(480, 320), QSize(480, 320)));
@@ -91,9 +89,6 @@ TEST_F(OnboardingWindowTest, ElementsSitWhereTheLayoutPutsThemAndThePictureIsInT
     for (const auto& [x, y, colour] : pixels) {
         EXPECT_EQ(image.pixel(x, y), colour) << x << "," << y;
     }
-}
-
-TEST_F(OnboardingWindowTest, ReturnOpensTheHelpAndKeepsCheckingEscapeQuitsOnlyTheProgramCloses) {
     window.makeKeyAndOrderFront();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&widget()));
     QTest::keyClick(&widget(), Qt::Key_Return);
@@ -115,12 +110,11 @@ TEST_F(OnboardingWindowTest, ReturnOpensTheHelpAndKeepsCheckingEscapeQuitsOnlyTh
 
 // The titles of the menu's items, "---" for a separator.
 std::string titles(const QMenu* menu) {
-    std::string out;
+    QStringList out;
     for (const QAction* action : menu->actions()) {
-        out += (out.empty() ? "" : "|") +
-               (action->isSeparator() ? "---" : action->text().toStdString());
+        out << (action->isSeparator() ? "---" : action->text());
     }
-    return out;
+    return out.join('|').toStdString();
 }
 
 QAction* find(const QMenu* menu, const char* title) {
@@ -154,8 +148,8 @@ TEST(StatusMenuPresenter, ShowsTheTreeOnALeftClickRefillsPresetListsAndCarriesOu
     EXPECT_TRUE(screenMenu->actions().isEmpty()) << "empty until opened";
     for (const std::string checked : {"Clear", "Thirds"}) {
         emit screenMenu->aboutToShow();
-        EXPECT_EQ(titles(screenMenu), "Halves|Thirds|Quarters|Coding (60/40)|---|Clear")
-            << "refilled, not appended";
+        // Refilled, not appended.
+        EXPECT_EQ(titles(screenMenu), "Halves|Thirds|Quarters|Coding (60/40)|---|Clear");
         for (const char* title : {"Clear", "Thirds"}) {
             EXPECT_EQ(find(screenMenu, title)->isChecked(), title == checked) << title;
         }
@@ -204,9 +198,9 @@ TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaime
     press(38, 0x04 | 0x08);
     ASSERT_EQ(seen.size(), 2u) << "each press once";
     EXPECT_EQ(seen[0].keyCode, 123);
+    // Num Lock left out; arrows carry the keypad and function flags.
     EXPECT_EQ(seen[0].modifierFlags,
-              modifier::control | modifier::option | modifier::numericPad | modifier::function)
-        << "Num Lock left out; arrows carry the keypad and function flags";
+              modifier::control | modifier::option | modifier::numericPad | modifier::function);
     EXPECT_EQ(widget.presses, 1) << "the claimed arrow never reached the widget; the A did";
 
     monitors.removeMonitor(*token);

@@ -52,8 +52,8 @@ void expectPixel(const QImage& image, QPoint at, const QColor& expected, int tol
                         std::abs(actual.blue() - expected.blue()),
                         std::abs(actual.alpha() - expected.alpha())}),
               tolerance)
-        << "pixel " << at.x() << "," << at.y() << " is " << qPrintable(actual.name(QColor::HexArgb))
-        << ", not " << qPrintable(expected.name(QColor::HexArgb));
+        << at.x() << "," << at.y() << ": " << qPrintable(actual.name(QColor::HexArgb)) << ", not "
+        << qPrintable(expected.name(QColor::HexArgb));
 }
 
 void sendMouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButton button,
