@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWidget>

@@ -1,7 +1,8 @@
 // The region editor's widgets offscreen. The view: the pixels it paints, at one and two device
-// pixels a point and moved by whole pixels, and how Qt's top-left, y-down positions reach it; two
-// shapes the painter once got wrong. A screen's editor window: the view's edits kept as its
-// working tree, loaded trees shown, and going away in the middle of its own event. The toolbar:
+// pixels a point and moved by whole pixels, as the pointer comes and goes; two shapes the painter
+// once got wrong. A screen's editor window: clicks in Qt's top-left, y-down positions reaching the
+// editor flipped, the edits kept as its working tree, loaded trees shown, and going away in the
+// middle of its own event. The toolbar:
 // the callbacks its buttons reach and how it looks with and without a compositor. Choosing and
 // naming presets with the keys, dragging boundaries, the preset the toolbar's menu shows first
 // and where it sits on a real desktop are tried with the whole editor end to end.
@@ -10,7 +11,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
