@@ -1,9 +1,15 @@
 #pragma once
 
-// A QApplication for one test. Qt allows one at a time, and which platform it uses is fixed when
-// it is made, so each test makes its own: offscreen for rendering, xcb for a test's X server.
+// What the widget tests share: a QApplication of their own, drawing a widget into an image,
+// comparing a pixel, and sending mouse events. Qt allows one application at a time, and which
+// platform it uses is fixed when it is made, so each test makes its own: offscreen for rendering,
+// xcb for a test's X server.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QWidget>
 
 #include <memory>
 #include <string>
@@ -13,29 +19,43 @@ namespace vantile::test {
 
 class TestApplication {
   public:
-    // Renders into memory only; needs no display.
-    static std::unique_ptr<TestApplication> offscreen();
-    // Shows windows on the X server of the display (":N"), with Qt's coordinates scaled by the
-    // factor as on a high-density screen.
-    static std::unique_ptr<TestApplication> onDisplay(const std::string& display,
-                                                      double scaleFactor = 1);
-
-    ~TestApplication();
-
-    // Makes the colour the active accent and grey the inactive one, so that a window that took
-    // the wrong one shows it.
-    static void setAccent(const QColor& accent);
-    TestApplication(const TestApplication&) = delete;
-    TestApplication& operator=(const TestApplication&) = delete;
+    // Renders into memory only without a display. With one (":N"), shows windows on its X server
+    // with Qt's coordinates scaled by the factor, as on a high-density screen.
+    explicit TestApplication(const std::string& display = {}, double scaleFactor = 1);
+    TestApplication(TestApplication&&) = delete;
 
   private:
-    TestApplication(std::vector<std::string> arguments, double scaleFactor);
-
     // QApplication keeps references to the count and the strings for its whole life.
     std::vector<std::string> arguments_;
     std::vector<char*> argv_;
     int argc_ = 0;
     std::unique_ptr<QApplication> application_;
 };
+
+// Makes the colour the active accent and grey the inactive one, so that a window that took the
+// wrong one shows it.
+void setAccent(const QColor& accent);
+
+// The accent the offscreen tests give the desktop.
+inline const QColor kAccent(40, 110, 220);
+
+// A test with an offscreen application whose accent is kAccent.
+class OffscreenTest : public ::testing::Test {
+  protected:
+    OffscreenTest() { setAccent(kAccent); }
+    TestApplication app;
+};
+
+// The widget drawn over a transparent image, with `scale` device pixels to a point, `offset`
+// device pixels from the image's corner.
+QImage rendered(QWidget& widget, double scale = 1, QPoint offset = {});
+
+// Expects the pixel, unpremultiplied, to hold the colour within `tolerance` in each channel, as
+// premultiplied storage loses some precision in faint pixels.
+void expectPixel(const QImage& image, QPoint at, const QColor& expected, int tolerance = 4);
+
+// A mouse event at a point in the widget's own coordinates, with the buttons held after it.
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF at,
+               Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons held = Qt::LeftButton);
 
 } // namespace vantile::test

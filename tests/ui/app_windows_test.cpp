@@ -1,0 +1,214 @@
+// The program's own windows besides the editor, and its glue to Qt. The onboarding window as it
+// is drawn and used: its elements at their places, the picture in the accent colour, Return and
+// Escape on its two buttons, the checks going on or stopping. The status menu as Qt shows it: the
+// tree's titles and order, opened by a left click on the tray icon, preset lists refilled with
+// their check marks each time they open, choices reaching the program. The monitor for key presses
+// to the program's own windows: each press seen once, in the key codes and flags of the shortcut
+// tables, and a press a handler claims kept from the widget.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStringList>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "ui/qt/accessibility_onboarding_window.h"
+#include "ui/qt/desktop_event_monitors.h"
+#include "ui/qt/onboarding_widget.h"
+#include "ui/qt/status_menu_presenter.h"
+#include "fake/fake_app_environment.h"
+#include "fake/fake_desktop.h"
+#include "support/desktop.h"
+#include "support/temp_dir.h"
+#include "ui/test_application.h"
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_input.h"
+
+namespace vantile::test {
+namespace {
+
+class OnboardingWindowTest : public ::testing::Test {
+  protected:
+    OnboardingWindowTest() {
+        window.onQuit = [this] { ++quits; };
+        window.onAccessibilityGranted = [this] { ++grants; };
+    }
+
+    OnboardingWidget& widget() { return *static_cast<OnboardingWidget*>(window.widget()); }
+    QLabel* label(const char* text) {
+        for (QLabel* label : widget().findChildren<QLabel*>()) {
+            if (label->text().startsWith(text)) {
+                return label;
+            }
+        }
+        return nullptr;
+    }
+
+    TestApplication app;
+    FakeDesktop desktop;
+    bool trusted = false;
+    int settingsOpened = 0, quits = 0, grants = 0;
+    AccessibilityOnboardingWindow window{desktop, [this] { return trusted; },
+                                         [this] { ++settingsOpened; }};
+};
+
+TEST_F(OnboardingWindowTest, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscapeQuits) {
+    EXPECT_EQ(widget().windowTitle(), "Vantile Window Manager");
+    EXPECT_EQ(std::pair(widget().minimumSize(), widget().maximumSize()),
+              std::pair(QSize(480, 320), QSize(480, 320)));
+    EXPECT_FALSE(widget().windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(widget().settingsButton()->text(), "Open System Settings");
+    // The buttons were laid out from the bottom-left corner: (150, 45, 180, 32), (205, 10, 70, 28).
+    QLabel* const heading = label("Accessibility Permission Required");
+    QLabel* const body = label("Vantile Window Manager needs");
+    ASSERT_TRUE(heading && body);
+    EXPECT_TRUE(body->text().contains("applications.\n\nClick the button below"));
+    EXPECT_EQ((std::vector{widget().settingsButton()->geometry(), widget().quitButton()->geometry(),
+                           heading->geometry(), body->geometry()}),
+              (std::vector{QRect(150, 243, 180, 32), QRect(205, 282, 70, 28),
+                           QRect(20, 95, 440, 30), QRect(40, 135, 400, 100)}));
+    // The picture's box is (200, 10, 80, 80): its window's title bar filled solid, the screen
+    // round it only outlined.
+    const QImage image = widget().grab().toImage();
+    const QRgb accent = widget().palette().color(QPalette::Highlight).rgb();
+    const QRgb background = widget().palette().color(QPalette::Window).rgb();
+    const std::tuple<int, int, QRgb> pixels[] = {
+        {235, 41, accent}, {240, 25, accent}, {240, 60, background}, {10, 10, background}};
+    for (const auto& [x, y, colour] : pixels) {
+        EXPECT_EQ(image.pixel(x, y), colour) << x << "," << y;
+    }
+    window.makeKeyAndOrderFront();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget()));
+    QTest::keyClick(&widget(), Qt::Key_Return);
+    EXPECT_EQ(settingsOpened, 1);
+    desktop.advance(0.6);
+    EXPECT_TRUE(window.polling()) << "still checking after the page was opened";
+    widget().close();
+    EXPECT_TRUE(widget().isVisible()) << "the window manager cannot close it";
+
+    QTest::keyClick(&widget(), Qt::Key_Escape);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(window.polling());
+    trusted = true;
+    desktop.advance(1.0);
+    EXPECT_EQ(grants, 0) << "nothing is reported after Quit";
+    window.close();
+    EXPECT_FALSE(widget().isVisible());
+}
+
+// The titles of the menu's items, "---" for a separator.
+std::string titles(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* action : menu->actions()) {
+        out << (action->isSeparator() ? "---" : action->text());
+    }
+    return out.join('|').toStdString();
+}
+
+QAction* find(const QMenu* menu, const char* title) {
+    const auto actions = menu->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(),
+                                    [&](const QAction* action) { return action->text() == title; });
+    return found == actions.end() ? nullptr : *found;
+}
+
+TEST(StatusMenuPresenter, ShowsTheTreeOnALeftClickRefillsPresetListsAndCarriesOutChoices) {
+    TestApplication app;
+    FakeDesktop desktop;
+    desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    const std::uint64_t window = desktop.addFocusedWindow({100, 100, 400, 300});
+    TempDir config;
+    RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
+    NoSnapPreview preview;
+    AppDelegate delegate{fakeAppEnvironment(desktop, preview, regions)};
+    delegate.applicationDidFinishLaunching();
+    StatusMenuPresenter presenter(delegate, desktop);
+    QMenu* menu = presenter.menu();
+    EXPECT_EQ(titles(menu), "Snap Window|---|Screen 1|Edit Regions...|---|Quit");
+    for (const auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger}) {
+        emit presenter.tray()->activated(reason);
+        EXPECT_EQ(menu->isVisible(), reason == QSystemTrayIcon::Trigger);
+    }
+    menu->close();
+
+    QMenu* screenMenu = find(menu, "Screen 1")->menu();
+    ASSERT_NE(screenMenu, nullptr);
+    EXPECT_TRUE(screenMenu->actions().isEmpty()) << "empty until opened";
+    for (const std::string checked : {"Clear", "Thirds"}) {
+        emit screenMenu->aboutToShow();
+        // Refilled, not appended.
+        EXPECT_EQ(titles(screenMenu), "Halves|Thirds|Quarters|Coding (60/40)|---|Clear");
+        for (const char* title : {"Clear", "Thirds"}) {
+            EXPECT_EQ(find(screenMenu, title)->isChecked(), title == checked) << title;
+        }
+        find(screenMenu, "Thirds")->trigger();
+    }
+    EXPECT_EQ(regions.regionsForScreen(desktop.screenList[0]).size(), 3u);
+
+    find(find(menu, "Snap Window")->menu(), "Right Half")->trigger();
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{720, 25, 720, 875}));
+    EXPECT_EQ(find(menu, "Edit Regions...")->shortcut(), QKeySequence("Ctrl+Alt+E"));
+    find(menu, "Edit Regions...")->trigger();
+    EXPECT_EQ(delegate.editorWindows().size(), 1u) << "the editor opens on the one screen";
+}
+
+struct KeyRecordingWidget : QWidget {
+    int presses = 0;
+    void keyPressEvent(QKeyEvent* event) override {
+        ++presses;
+        event->accept();
+    }
+};
+
+TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaimed) {
+    auto server = XServer::start(800, 600);
+    TestApplication app(server->display());
+    auto connection = X11Connection::open(server->display().c_str());
+    ASSERT_NE(connection, nullptr);
+    X11GlobalInput global(*connection);
+    DesktopEventMonitors monitors(global);
+    std::vector<KeyEvent> seen;
+    const auto token = monitors.addLocalKeyDownMonitor([&](const KeyEvent& event) {
+        seen.push_back(event);
+        return event.keyCode == 123; // claims the left arrow only
+    });
+    ASSERT_TRUE(token);
+    KeyRecordingWidget widget;
+    widget.show();
+    ASSERT_NE(widget.windowHandle(), nullptr);
+    // An X key press as Qt's xcb platform delivers it: the X key code (113 the left arrow, 38 the
+    // A) and the X modifier state (4 Control, 8 Alt, 16 Num Lock).
+    const auto press = [&](quint32 xKeycode, quint32 xState) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, xKeycode, 0, xState);
+        QCoreApplication::sendEvent(widget.windowHandle(), &event);
+    };
+    press(113, 0x04 | 0x08 | 0x10);
+    press(38, 0x04 | 0x08);
+    ASSERT_EQ(seen.size(), 2u) << "each press once";
+    EXPECT_EQ(seen[0].keyCode, 123);
+    // Num Lock left out; arrows carry the keypad and function flags.
+    EXPECT_EQ(seen[0].modifierFlags,
+              modifier::control | modifier::option | modifier::numericPad | modifier::function);
+    EXPECT_EQ(widget.presses, 1) << "the claimed arrow never reached the widget; the A did";
+
+    monitors.removeMonitor(*token);
+    press(113, 0x04 | 0x08);
+    EXPECT_EQ(seen.size(), 2u) << "a removed monitor hears nothing";
+    EXPECT_EQ(widget.presses, 2);
+}
+
+} // namespace
+} // namespace vantile::test

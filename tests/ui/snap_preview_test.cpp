@@ -1,0 +1,339 @@
+// The snap preview. Where screen-space rects land in root pixels and in Qt's coordinates. The
+// widget rendered offscreen: its pixels with a compositor, the ring it keeps without one, and how
+// it follows show, hide and a compositor starting or stopping. Then on a real X server with a
+// window manager: where its window lands, at one and two device pixels a point, that the window
+// manager leaves it alone, what it lets through, and the window a compositor gets.
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_overlay_host.h"
+#include "support/desktop.h"
+#include "support/titled_windows.h"
+#include "support/wait.h"
+#include "support/x_properties.h"
+#include "support/xcb_handles.h"
+#include "ui/qt/snap_preview_model.h"
+#include "ui/qt/snap_preview_window.h"
+#include "ui/test_application.h"
+
+namespace vantile::test {
+namespace {
+
+TEST(SnapPreviewModel, ScreenSpaceGoesToWholeRootPixelsThroughThePrimaryMonitor) {
+    // The primary monitor sits right of and below another one, away from the root's corner. y
+    // points up in screen space. Edges are rounded, not origin and size, so that fractional
+    // neighbours (the last two) meet without gap or overlap.
+    // A screen rect's x, y, width and height, then the root rect's.
+    const std::array<double, 8> cases[] = {{0, 0, 1920, 1080, 1000, 900, 1920, 1080},
+                                           {0, 540, 1920, 540, 1000, 900, 1920, 540},
+                                           {960, 0, 960, 540, 1960, 1440, 960, 540},
+                                           {-1000, 1080, 500, 900, 0, 0, 500, 900},
+                                           {17, 333, 640, 480, 1017, 1167, 640, 480},
+                                           {1920, -200, 300, 100, 2920, 2080, 300, 100},
+                                           {0, 0.5, 960.5, 539.5, 1000, 1440, 961, 540},
+                                           {960.5, 0.5, 959.5, 539.5, 1961, 1440, 959, 540}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(screenSpaceToRootPixels({c[0], c[1], c[2], c[3]}, {1000, 900, 1920, 1080}),
+                  QRect(int(c[4]), int(c[5]), int(c[6]), int(c[7])));
+    }
+}
+
+TEST(SnapPreviewModel, ScaledScreensKeepTheirCornerAndDivideDistancesFromIt) {
+    // Without scaling Qt uses root pixels.
+    const std::vector<QtScreenScale> unscaled{{QRect(1000, 900, 1920, 1080), 1},
+                                              {QRect(0, 0, 1000, 900), 1}};
+    for (const QRect& root : {QRect(1960, 900, 960, 540), QRect(0, 0, 500, 900)}) {
+        EXPECT_EQ(rootPixelsToQtGlobal(root, unscaled), root);
+    }
+    // 1920x1080 device pixels shown as 960x540 by Qt, next to an unscaled screen. An odd edge,
+    // as above a 25-pixel dock, stays inside: never a device pixel over it. Off every screen
+    // nothing is known of a scale.
+    const std::pair<QRect, QRect> cases[] = {{{1960, 900, 960, 540}, {1480, 900, 480, 270}},
+                                             {{1000, 1440, 1920, 540}, {1000, 1170, 960, 270}},
+                                             {{0, 0, 500, 900}, {0, 0, 500, 900}},
+                                             {{1000, 900, 1920, 1055}, {1000, 900, 960, 527}},
+                                             {{3000, 0, 100, 100}, {3000, 0, 100, 100}}};
+    const std::vector<QtScreenScale> scaled{{QRect(1000, 900, 960, 540), 2},
+                                            {QRect(0, 0, 1000, 900), 1}};
+    for (const auto& [root, qt] : cases) {
+        EXPECT_EQ(rootPixelsToQtGlobal(root, scaled), qt);
+    }
+}
+
+// How far a point lies outside the rounded rect's edge; negative inside.
+double outside(const QPointF& p, const QRectF& r, double radius) {
+    const double dx = std::max({r.left() + radius - p.x(), p.x() - (r.right() - radius), 0.0});
+    const double dy = std::max({r.top() + radius - p.y(), p.y() - (r.bottom() - radius), 0.0});
+    return std::hypot(dx, dy) - radius;
+}
+
+class SnapPreviewRender : public OffscreenTest {
+  protected:
+    // Any placement will do offscreen; the size is what the pixels depend on.
+    struct Host : OverlayHost {
+        bool compositing = true;
+        bool compositorRunning() override { return compositing; }
+        Rect primaryInDesktopPixels() override { return {0, 0, 400, 240}; }
+    } host;
+    bool& compositing = host.compositing;
+    SnapPreviewWindow preview{host};
+};
+
+TEST_F(SnapPreviewRender, WithCompositorBorderIsHalfAndInsideAFifthOfTheAccent) {
+    preview.show({50, 40, 200, 120});
+    const QImage image = rendered(*preview.widget());
+    // The two pixels along each edge; what they enclose up to the corners' curve; nothing outside
+    // it.
+    const std::tuple<int, int, int> alphas[] = {
+        {0, 60, 128},  {1, 60, 128},    {198, 60, 128},  {199, 60, 128}, {100, 0, 128},
+        {100, 1, 128}, {100, 118, 128}, {100, 119, 128}, {2, 60, 51},    {197, 60, 51},
+        {100, 2, 51},  {100, 117, 51},  {100, 60, 51},   {5, 5, 51},     {0, 0, 0},
+        {1, 1, 0},     {199, 0, 0},     {0, 119, 0},     {199, 119, 0}};
+    for (const auto& [x, y, alpha] : alphas) {
+        const QColor accent(kAccent.red(), kAccent.green(), kAccent.blue(), alpha);
+        expectPixel(image, {x, y}, alpha ? accent : QColor(Qt::transparent));
+    }
+}
+
+TEST_F(SnapPreviewRender, WithoutCompositorOnlyAnOpaqueRingTwoPixelsWideIsKept) {
+    // Each show asks anew whether a compositor runs; an empty rect hides the window. With one, the
+    // window is masked nowhere. Without one, it keeps the pixels whose centres lie within 2 of its
+    // edge, round corners of radius 8 or as round as its size lets them be, concentric inside;
+    // they are solid accent, round the corners too, as there is nothing behind them to blend an
+    // antialiased edge with.
+    const std::tuple<bool, QSize> shows[] = {
+        {false, {200, 120}}, {false, {80, 300}}, {true, {100, 100}}, {false, {100, 100}},
+        {false, {10, 6}},    {false, {3, 40}},   {true, {0, 40}}};
+    for (const auto& [compositor, size] : shows) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << compositor);
+        compositing = compositor;
+        preview.show({0, 0, double(size.width()), double(size.height())});
+        QWidget* widget = preview.widget();
+        ASSERT_EQ(widget->isVisible(), !size.isEmpty()) << "an empty rect shows nothing";
+        if (size.isEmpty()) {
+            continue;
+        }
+        EXPECT_EQ(widget->size(), size);
+        EXPECT_EQ(widget->testAttribute(Qt::WA_TranslucentBackground), compositor);
+        const QImage image = rendered(*widget);
+        const QRectF outer{QPointF(), QSizeF(size)}, inner = outer.adjusted(2, 2, -2, -2);
+        const double radius = std::min({8.0, outer.width() / 2, outer.height() / 2});
+        const double innerRadius =
+            std::max(0.0, std::min({radius - 2, inner.width() / 2, inner.height() / 2}));
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QPointF centre(x + 0.5, y + 0.5);
+                const double fromOuter = outside(centre, outer, radius);
+                const double fromInner = inner.isEmpty() ? 1 : outside(centre, inner, innerRadius);
+                const bool kept = widget->mask().contains(QPoint(x, y));
+                // Within a tenth of a pixel of either curve a pixel may go either way.
+                if (std::abs(fromOuter) > 0.1 && std::abs(fromInner) > 0.1) {
+                    EXPECT_EQ(kept, !compositor && fromOuter < 0 && fromInner > 0) << x << "," << y;
+                }
+                EXPECT_TRUE(!kept || image.pixel(x, y) == kAccent.rgba()) << x << "," << y;
+            }
+        }
+    }
+}
+
+constexpr std::uint32_t kUnderColor = 0x00ff00;
+
+class SnapPreviewOnX : public ::testing::Test {
+  protected:
+    void start(double scaleFactor) {
+        // The primary monitor is not at the root's corner: screen space and root coordinates
+        // differ in both x and y.
+        desktop = Desktop::start(WmKind::Openbox, 2920, 1980,
+                                 {{"MAIN", 1000, 900, 1920, 1080}, {"LEFT", 0, 0, 1000, 900}});
+        app = std::make_unique<TestApplication>(desktop.server->display(), scaleFactor);
+        setAccent(kAccent);
+        connection = X11Connection::open(desktop.server->display().c_str());
+        ASSERT_NE(connection, nullptr);
+        connection->setStrictErrors(true);
+        checks = connectToDisplay(desktop.server->display());
+        host = std::make_unique<X11OverlayHost>(*connection);
+        preview = std::make_unique<SnapPreviewWindow>(*host);
+    }
+
+    xcb_window_t root() const { return desktop.server->root(); }
+    xcb_window_t window() const { return static_cast<xcb_window_t>(preview->widget()->winId()); }
+
+    // Whether the viewable override-redirect children of the root come to be these rects, bottom
+    // first: the preview is left alone by the window manager, not put into a frame of its own.
+    // Qt sends and answers what it must meanwhile.
+    bool eventuallyOverlays(const std::vector<Rect>& rects) const {
+        return eventually([&] { return viewableOverlays(checks.get()) == rects; });
+    }
+
+    // Lets Qt send and answer what it must while the condition is awaited.
+    static bool eventually(const std::function<bool()>& condition) {
+        return waitUntil(
+            [&] {
+                QApplication::processEvents();
+                return condition();
+            },
+            5000ms);
+    }
+
+    int depth(xcb_window_t window) const {
+        XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(checks.get(), xcb_get_geometry(checks.get(), window), nullptr));
+        return geometry ? geometry->depth : 0;
+    }
+
+    // The colours on screen in a root rect, row by row (24-bit TrueColor, as test servers run).
+    std::vector<std::uint32_t> screenPixels(const QRect& rect) const {
+        XcbReply<xcb_get_image_reply_t> image(
+            xcb_get_image_reply(checks.get(),
+                                xcb_get_image(checks.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, root(),
+                                              rect.x(), rect.y(), rect.width(), rect.height(), ~0u),
+                                nullptr));
+        const auto count = std::size_t(rect.width() * rect.height());
+        if (!image || std::size_t(xcb_get_image_data_length(image.get())) < count * 4) {
+            return {};
+        }
+        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
+        std::vector<std::uint32_t> pixels;
+        std::transform(data, data + count, std::back_inserter(pixels),
+                       [](std::uint32_t pixel) { return pixel & 0xffffff; });
+        return pixels;
+    }
+
+    // An unmanaged window of one colour over the primary monitor, standing for whatever lies
+    // under the preview.
+    xcb_window_t makeWindowUnder() {
+        const xcb_window_t window = xcb_generate_id(checks.get());
+        const std::uint32_t values[] = {kUnderColor, 1};
+        xcb_create_window(checks.get(), XCB_COPY_FROM_PARENT, window, root(), 1000, 900, 1920, 1080,
+                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_map_window(checks.get(), window);
+        roundTrip(checks.get());
+        return window;
+    }
+
+    // Declared so that Qt's connection closes before its server goes.
+    Desktop desktop;
+    std::unique_ptr<TestApplication> app;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11OverlayHost> host;
+    XcbConnection checks;
+    std::unique_ptr<SnapPreviewWindow> preview;
+};
+
+class SnapPreviewLanding : public SnapPreviewOnX, public ::testing::WithParamInterface<double> {};
+
+TEST_P(SnapPreviewLanding, LandsUnmanagedOnTheRootPixelsOfItsRectAsMonitorsChange) {
+    start(GetParam());
+    // The upper right quarter of the primary monitor, then the left half of the monitor left of
+    // and above it.
+    const std::pair<Rect, Rect> rects[] = {{{960, 540, 960, 540}, {1960, 900, 960, 540}},
+                                           {{-1000, 1080, 500, 900}, {0, 0, 500, 900}}};
+    for (const auto& [screenRect, rootRect] : rects) {
+        preview->show(screenRect);
+        EXPECT_TRUE(eventuallyOverlays({rootRect})) << rootRect.x;
+    }
+    EXPECT_EQ(preview->widget()->devicePixelRatio(), GetParam());
+    EXPECT_EQ(depth(window()), desktop.server->screen()->root_depth);
+    // A compositing manager announces itself by owning a selection. Noticed at the next show, it
+    // gets a window with an alpha channel, the only kind it blends; the opaque one goes.
+    const xcb_window_t compositor = xcb_generate_id(checks.get());
+    xcb_create_window(checks.get(), XCB_COPY_FROM_PARENT, compositor, root(), 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(checks.get(), compositor, Atoms(checks.get())("_NET_WM_CM_S0"),
+                            XCB_CURRENT_TIME);
+    roundTrip(checks.get());
+    preview->show({-1000, 1080, 500, 900});
+    EXPECT_TRUE(eventuallyOverlays({{0, 0, 500, 900}}));
+    EXPECT_EQ(depth(window()), 32);
+    preview->hide();
+    EXPECT_TRUE(eventuallyOverlays({}));
+    desktop.server->setMonitors({{"MAIN", 0, 0, 1920, 1080}, {"RIGHT", 1920, 0, 1000, 900}});
+    preview->show({0, 540, 960, 540});
+    EXPECT_TRUE(eventuallyOverlays({{0, 0, 960, 540}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(QtScales, SnapPreviewLanding, ::testing::Values(1.0, 2.0));
+
+TEST_F(SnapPreviewOnX, ShowingAgainRisesAboveNewWindowsWithoutUnmapping) {
+    start(1);
+    const Rect under{1000, 900, 1920, 1080}, left{1000, 900, 960, 1080};
+    preview->show({0, 0, 960, 1080});
+    ASSERT_TRUE(eventuallyOverlays({left}));
+    const xcb_window_t shown = window();
+    const std::uint32_t structure = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(checks.get(), shown, XCB_CW_EVENT_MASK, &structure);
+    // Covered by windows opened since, before Qt hears of them.
+    makeWindowUnder();
+    ASSERT_EQ(viewableOverlays(checks.get()), (std::vector<Rect>{left, under}));
+    preview->show({0, 0, 960, 1080});
+    EXPECT_TRUE(eventuallyOverlays({under, left})) << "the same rect again";
+    makeWindowUnder();
+    ASSERT_EQ(viewableOverlays(checks.get()), (std::vector<Rect>{under, left, under}));
+    preview->show({0, 0, 480, 1080});
+    // Once it shows, the server has carried out everything Qt was asked to do before, and has
+    // queued its events for us ahead of the last reply.
+    ASSERT_TRUE(eventuallyOverlays({under, under, {1000, 900, 480, 1080}}));
+    EXPECT_EQ(window(), shown);
+    bool configured = false, unmapped = false;
+    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(checks.get())}) {
+        const auto type = event->response_type & 0x7f;
+        const auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event.get());
+        const auto* unmap = reinterpret_cast<xcb_unmap_notify_event_t*>(event.get());
+        configured |= type == XCB_CONFIGURE_NOTIFY && configure->window == shown;
+        unmapped |= type == XCB_UNMAP_NOTIFY && unmap->window == shown;
+    }
+    EXPECT_TRUE(configured) << "the window's events did not reach the test";
+    EXPECT_FALSE(unmapped);
+}
+
+TEST_F(SnapPreviewOnX, WithoutCompositorOnlyTheRingCoversWhatIsUnderAndTakesNoInput) {
+    start(1);
+    const xcb_window_t under = makeWindowUnder();
+    xcb_set_input_focus(checks.get(), XCB_INPUT_FOCUS_POINTER_ROOT, under, XCB_CURRENT_TIME);
+    roundTrip(checks.get());
+    preview->show({0, 0, 960, 1080});
+    const QRect at(1000, 900, 960, 1080);
+    const std::uint32_t ring = kAccent.rgb() & 0xffffff;
+    // Two pixels of ring at each edge, and what is under it inside.
+    const std::vector<std::uint32_t> across{ring, ring, kUnderColor}, back{kUnderColor, ring, ring};
+    const std::vector<std::uint32_t> uncovered{kUnderColor};
+    ASSERT_TRUE(eventually([&] { return screenPixels({at.x(), 1440, 3, 1}) == across; }));
+    EXPECT_EQ(screenPixels({at.right() - 2, 1440, 3, 1}), back);
+    EXPECT_EQ(screenPixels({1480, at.bottom() - 2, 1, 3}), back);
+    EXPECT_EQ(screenPixels({1480, 1440, 1, 1}), uncovered);
+    // Round the corners every pixel is either the ring's or the one under it: no dark
+    // antialiased edge, no block; both kinds occur there, and the corner itself is not covered.
+    for (const QPoint corner : {at.topLeft(), at.topRight(), at.bottomLeft(), at.bottomRight()}) {
+        const auto pixels = screenPixels(QRect(std::min(corner.x(), at.right() - 7),
+                                               std::min(corner.y(), at.bottom() - 7), 8, 8));
+        const auto rings = std::count(pixels.begin(), pixels.end(), ring);
+        EXPECT_EQ(rings + std::count(pixels.begin(), pixels.end(), kUnderColor), 64);
+        EXPECT_GT(rings, 0);
+        EXPECT_EQ(screenPixels(QRect(corner, QSize(1, 1))), uncovered);
+    }
+    // Neither the focus nor the pointer goes to the preview, even on its ring.
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(checks.get(), xcb_get_input_focus(checks.get()), nullptr));
+    EXPECT_EQ(focus ? focus->focus : 0, under);
+    xcb_warp_pointer(checks.get(), XCB_WINDOW_NONE, root(), 0, 0, 0, 0, 1001, 1440);
+    XcbReply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(checks.get(), xcb_query_pointer(checks.get(), root()), nullptr));
+    EXPECT_EQ(pointer ? pointer->child : 0, under);
+}
+
+} // namespace
+} // namespace vantile::test
