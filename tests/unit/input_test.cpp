@@ -83,17 +83,6 @@ TEST_F(SnapManagerTest, PreviewChangesOnlyWithTheZoneAndReleaseSnaps) {
     EXPECT_FALSE(snap.isDragging() || snap.currentZone());
 }
 
-TEST_F(SnapManagerTest, LeavingTheZoneHidesThePreviewAndReleaseThenSnapsNothing) {
-    dragTo({2, 450});
-    dragTo({600, 450});
-    EXPECT_FALSE(recorder.visible);
-    EXPECT_TRUE(snap.isDragging()) << "still dragging, out of the zone";
-    release();
-    EXPECT_FALSE(snap.isDragging());
-    release();
-    EXPECT_EQ(frame(window), unmoved);
-}
-
 // Window managers that switch desktops at the screen's edge carry the dragged window along.
 TEST_F(SnapManagerTest, AReleaseOnAnotherDesktopThanTheDragBeganOnSnapsNothing) {
     desktop.desktop = 0;

@@ -61,14 +61,9 @@ TEST(RegionJson, PresetRoundTripsWithSortedMembers) {
     EXPECT_NE(text.find('\n'), std::string::npos) << "pretty-printed";
     const auto read = readPresetDocument(text);
     ASSERT_TRUE(read.value) << read.error.path << ": " << read.error.description;
-    EXPECT_EQ(read.value->id, preset.id);
-    EXPECT_EQ(read.value->name, "Mine");
-    EXPECT_EQ(read.value->createdDate, 123456.75);
-    EXPECT_FALSE(read.value->isBuiltIn);
-    ASSERT_EQ(read.value->layouts.size(), 2u);
-    for (const auto& [key, layout] : preset.layouts) {
-        EXPECT_EQ(read.value->layouts.at(key).tree, layout.tree) << key;
-    }
+    EXPECT_EQ(writePresetDocument(*read.value), text) << "every member read back";
+    EXPECT_EQ(read.value->layouts.at("0_0_1920_1080").tree,
+              preset.layouts.at("0_0_1920_1080").tree);
     const auto builtIn =
         readPresetDocument(writePresetDocument({Uuid::random(), "", {}, -5, true}));
     ASSERT_TRUE(builtIn.value);
