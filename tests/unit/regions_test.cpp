@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "regions/bsp_node.h"
 #include "unit/desktop_test.h"
@@ -28,23 +29,33 @@ Region named(const BSPNode& tree, const std::string& label) {
     throw std::runtime_error("no region " + label);
 }
 
-TEST(BuiltInPresets, FixedIdsNamesAndLiteralTreesFreshEachTime) {
-    const auto& presets = builtInPresets();
-    ASSERT_EQ(presets.size(), 4u);
-    EXPECT_EQ(presets[0].id.text(), "00000000-0000-0000-0000-000000000001");
-    EXPECT_EQ(presets[3].name, "Coding (60/40)");
-    for (const auto& p : presets) {
-        EXPECT_TRUE(p.isBuiltIn && p.layouts.empty()) << p.name;
+// Each region's label and rect, in the tree's order.
+std::string regionsOf(const BSPNode& tree) {
+    std::ostringstream out;
+    for (const auto& r : tree.allRegions()) {
+        out << r.label.value_or("-") << " " << r.rect.x << "," << r.rect.y << " " << r.rect.width
+            << "x" << r.rect.height << "; ";
     }
-    EXPECT_EQ(labels(tree(2).allRegions()),
-              (Labels{"Top Left", "Top Right", "Bottom Left", "Bottom Right"}));
-    EXPECT_EQ(named(tree(1), "Right").rect, (FractionalRect{2.0 / 3, 0, 1.0 / 3, 1}));
-    EXPECT_EQ(named(tree(3), "Terminal").rect, (FractionalRect{0.6, 0, 0.4, 1}));
+    return out.str();
+}
+
+TEST(BuiltInPresets, FixedIdsAndLiteralTreesFreshEachTimeAndUnknownIdsGiveOneLeaf) {
+    ASSERT_EQ(builtInPresets().size(), 4u);
+    for (const auto& p : builtInPresets()) {
+        EXPECT_TRUE(p.isBuiltIn && p.layouts.empty()) << p.name;
+        EXPECT_EQ(p.id.text(), "00000000-0000-0000-0000-00000000000" +
+                                   std::to_string(&p - &builtInPresets()[0] + 1));
+    }
+    EXPECT_EQ(
+        regionsOf(tree(0)) + regionsOf(tree(1)),
+        "Left 0,0 0.5x1; Right 0.5,0 0.5x1; Left 0,0 0.333333x1; Center 0.333333,0 0.333333x1; "
+        "Right 0.666667,0 0.333333x1; ");
+    EXPECT_EQ(regionsOf(tree(2)) + regionsOf(tree(3)),
+              "Top Left 0,0 0.5x0.5; Top Right 0.5,0 0.5x0.5; Bottom Left 0,0.5 0.5x0.5; "
+              "Bottom Right 0.5,0.5 0.5x0.5; Editor 0,0 0.6x1; Terminal 0.6,0 0.4x1; ");
     EXPECT_NE(named(tree(0), "Left").id, named(tree(0), "Left").id);
-    const BSPNode single = builtInTree(RegionPreset{Uuid::random(), "Mine", {}, 0, false});
-    ASSERT_TRUE(single.isLeaf()) << "an unknown id gives one leaf";
-    EXPECT_EQ(single.region().rect, unitRect);
-    EXPECT_FALSE(single.region().label);
+    EXPECT_EQ(regionsOf(builtInTree(RegionPreset{Uuid::random(), "Mine", {}, 0, false})),
+              "- 0,0 1x1; ");
 }
 
 TEST(BSPNode, RegionAtUsesHalfOpenAreasOfTheFractions) {
@@ -60,58 +71,40 @@ TEST(BSPNode, RegionAtUsesHalfOpenAreasOfTheFractions) {
 TEST(BSPNode, SplitAndMergeMakeFreshUnlabelledRegionsAndUnknownIdsChangeNothing) {
     const BSPNode leaf = BSPNode::leaf(Region{Uuid::random(), unitRect, "Whole"});
     const BSPNode split = leaf.splitRegion(leaf.region().id, SplitDirection::horizontal, 0.5);
+    EXPECT_EQ(regionsOf(split), "- 0,0 1x0.5; - 0,0.5 1x0.5; ");
     const auto regions = split.allRegions();
-    ASSERT_EQ(regions.size(), 2u);
-    EXPECT_EQ(regions[0].rect, (FractionalRect{0, 0, 1, 0.5}));
-    EXPECT_EQ(regions[1].rect, (FractionalRect{0, 0.5, 1, 0.5}));
-    EXPECT_FALSE(regions[0].label || regions[1].label);
-    EXPECT_NE(regions[0].id, leaf.region().id);
-    EXPECT_NE(regions[0].id, regions[1].id);
-    EXPECT_NE(regions[1].id, leaf.region().id);
-    const BSPNode thirds = tree(1);
+    EXPECT_TRUE(regions[0].id != leaf.region().id && regions[1].id != leaf.region().id &&
+                regions[0].id != regions[1].id);
+    const BSPNode thirds = tree(1), halves = tree(0);
     EXPECT_EQ(thirds.splitRegion(Uuid::random(), SplitDirection::vertical, 0.3), thirds);
-
-    const BSPNode halves = tree(0);
-    const BSPNode merged = halves.mergeRegion(named(halves, "Left").id);
-    ASSERT_TRUE(merged.isLeaf());
-    EXPECT_EQ(merged.region().rect, unitRect);
-    EXPECT_FALSE(merged.region().label);
+    EXPECT_EQ(regionsOf(halves.mergeRegion(named(halves, "Left").id)), "- 0,0 1x1; ");
     EXPECT_EQ(thirds.mergeRegion(named(thirds, "Left").id), thirds) << "its sibling is a split";
-    const auto two = thirds.mergeRegion(named(thirds, "Center").id).allRegions();
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two[0].label, "Left");
-    EXPECT_EQ(two[1].rect, (FractionalRect{1.0 / 3, 0, 1 - 1.0 / 3, 1}));
+    EXPECT_EQ(regionsOf(thirds.mergeRegion(named(thirds, "Center").id)),
+              "Left 0,0 0.333333x1; - 0.333333,0 0.666667x1; ");
 }
 
 TEST(BSPNode, UpdateSplitFractionFindsTheSplitByItsAreaAndCopiesStayApart) {
-    BSPNode outer = tree(2);
-    const BSPNode copy = outer;
+    BSPNode outer = tree(2), inner = tree(2), none = tree(2);
+    const BSPNode copy = outer, untouched = none;
     const Uuid topLeft = named(outer, "Top Left").id;
-    EXPECT_TRUE(outer.updateSplitFraction(topLeft, 0.7, unitRect));
-    EXPECT_EQ(outer.fraction(), 0.7) << "the outer split";
-    EXPECT_EQ(outer.first().fraction(), 0.5);
+    EXPECT_TRUE(outer.updateSplitFraction(topLeft, 0.7, unitRect)) << "the outer split";
+    EXPECT_EQ(std::pair(outer.fraction(), outer.first().fraction()), std::pair(0.7, 0.5));
     EXPECT_EQ(copy.fraction(), 0.5) << "a copy never sees later changes";
-
-    BSPNode inner = tree(2);
+    // The upper split, stored unclamped; rects change only when recalculated.
     EXPECT_TRUE(inner.updateSplitFraction(named(inner, "Top Left").id, 0.95, {0, 0, 1, 0.5}));
-    EXPECT_EQ(inner.first().fraction(), 0.95) << "the upper split, stored unclamped";
-    EXPECT_EQ(inner.fraction(), 0.5);
-    EXPECT_EQ(inner.second().fraction(), 0.5);
-    EXPECT_EQ(named(inner, "Top Left").rect, (FractionalRect{0, 0, 0.5, 0.5}))
-        << "rects change only when recalculated";
-
-    BSPNode none = tree(2);
-    const BSPNode untouched = none;
+    EXPECT_EQ(std::tuple(inner.fraction(), inner.first().fraction(), inner.second().fraction()),
+              std::tuple(0.5, 0.95, 0.5));
+    EXPECT_EQ(regionsOf(inner), regionsOf(untouched));
     EXPECT_FALSE(none.updateSplitFraction(named(none, "Bottom Right").id, 0.2, unitRect))
         << "that region lies in the outer split's second subtree";
     EXPECT_EQ(none, untouched);
-
     // Once the outer split moved, the upper split's area is (0, 0, 1, 0.7).
     EXPECT_FALSE(outer.updateSplitFraction(topLeft, 0.3, {0, 0, 1, 0.5}));
     EXPECT_TRUE(outer.updateSplitFraction(topLeft, 0.3, {0, 0, 1, 0.7}));
     outer.recalculateRects(unitRect);
-    EXPECT_EQ(named(outer, "Top Left").rect, (FractionalRect{0, 0, 0.3, 0.7}));
-    EXPECT_EQ(named(outer, "Bottom Right").rect, (FractionalRect{0.5, 0.7, 0.5, 1 - 0.7}));
+    EXPECT_EQ(regionsOf(outer),
+              "Top Left 0,0 0.3x0.7; Top Right 0.3,0 0.7x0.7; Bottom Left 0,0.7 0.5x0.3; "
+              "Bottom Right 0.5,0.7 0.5x0.3; ");
 }
 
 TEST(BSPNode, RecalculateGivesTheAreasOfTheFractionsAndUnionsSpanBothTrees) {
