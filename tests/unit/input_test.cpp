@@ -44,7 +44,10 @@ TEST(SnapZones, EdgesAndCornersOfOneScreenInScreenSpace) {
 }
 
 struct RecordingPreview : SnapPreview {
-    void show(const Rect& rect) override { shown.push_back(rect), visible = true; }
+    void show(const Rect& rect) override {
+        shown.push_back(rect);
+        visible = true;
+    }
     void hide() override { visible = false; }
     std::vector<Rect> shown;
     bool visible = false;
@@ -76,6 +79,9 @@ TEST_F(SnapManagerTest, PreviewChangesOnlyWithTheZoneAndReleaseSnaps) {
     EXPECT_EQ(recorder.shown.size(), 1u) << "moving within one zone changes nothing";
     dragTo({2, 897});
     EXPECT_EQ(recorder.shown, (std::vector<Rect>{{0, 0, 720, 875}, {0, 437.5, 720, 437.5}}));
+    dragTo({600, 450});
+    EXPECT_TRUE(snap.isDragging() && !recorder.visible) << "out of the zone, still dragging";
+    dragTo({2, 897});
     EXPECT_TRUE(recorder.visible);
     release();
     EXPECT_FALSE(recorder.visible);
