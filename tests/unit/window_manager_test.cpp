@@ -39,11 +39,11 @@ TEST(ScreenDetection, LargestOverlapWinsTiesGoFirstOutsideIsPrimaryAndFramesAreF
     const auto right = desktop.addScreen({1000, 0, 1000, 800}, {1000, 0, 1000, 800});
     const auto above = desktop.addScreen({0, 800, 1920, 1080}, {0, 800, 1920, 1050});
     const auto below = desktop.addScreen({0, -768, 1024, 768}, {0, -768, 1024, 768});
-    const std::pair<Rect, Screen> frames[] = {{{500, 100, 1000, 400}, primary}, // half on each
-                                              {{600, 100, 1000, 400}, right},
-                                              {{990, 100, 10, 10}, primary}, // only touching
-                                              {{5000, 5000, 100, 100}, primary},
-                                              {{100, -500, 400, 300}, above}};
+    const std::pair<Rect, Screen> frames[] = {
+        {{500, 100, 1000, 400}, primary}, // half on each
+        {{600, 100, 1000, 400}, right},    {{1000, 100, 10, 10}, right},
+        {{990, 100, 10, 10}, primary}, // only touching
+        {{5000, 5000, 100, 100}, primary}, {{100, -500, 400, 300}, above}};
     for (const auto& [frame, screen] : frames) {
         EXPECT_EQ(detection.screenForFrame(frame), screen) << describe(frame);
     }
