@@ -5,15 +5,64 @@
 // parts they watch.
 
 #include "app/app_delegate.h"
+#include "app/onboarding_window.h"
+#include "core/editor/editor_toolbar.h"
+#include "core/editor/region_editor_window.h"
 #include "fake/fake_desktop.h"
-#include "fake/fake_editor.h"
-#include "fake/fake_onboarding_window.h"
 
 namespace vantile::test {
 
 struct NoSnapPreview : SnapPreview {
     void show(const Rect&) override {}
     void hide() override {}
+};
+
+// The onboarding window without widgets: its checks are the real ones; showing and closing are
+// counted.
+class FakeOnboardingWindow : public OnboardingWindow {
+  public:
+    using OnboardingWindow::OnboardingWindow;
+    void makeKeyAndOrderFront() override { ++shown; }
+    void orderOut() override {}
+    int shown = 0;
+    int closed = 0;
+
+  protected:
+    void closeWindow() override { ++closed; }
+};
+
+// The region editor's windows and toolbar without widgets: the windows' trees and keys are the
+// real ones; showing and what reaches the view are recorded.
+class FakeEditorWindow : public RegionEditorWindow {
+  public:
+    using RegionEditorWindow::RegionEditorWindow;
+    void makeKeyAndOrderFront() override { ++shown; }
+    void orderOut() override {}
+    // What the view reports when the user edits.
+    void userEdits(const BSPNode& tree) { viewTreeChanged(tree); }
+    void userPresses() { viewInteraction(); }
+    int shown = 0;
+    int undos = 0;
+    int redos = 0;
+    std::optional<BSPNode> viewTree;
+
+  protected:
+    void setViewTree(const BSPNode& tree) override { viewTree = tree; }
+    void undo() override { ++undos; }
+    void redo() override { ++redos; }
+};
+
+class FakeEditorToolbar : public EditorToolbar {
+  public:
+    FakeEditorToolbar(const Screen& screen, EditorToolbarCallbacks callbacks)
+        : screen(screen), callbacks(std::move(callbacks)) {}
+    void orderFront() override { ++orderedFront; }
+    void orderOut() override {}
+    bool holdsKeys() const override { return holdingKeys; }
+    Screen screen;
+    EditorToolbarCallbacks callbacks;
+    int orderedFront = 0;
+    bool holdingKeys = false;
 };
 
 inline AppEnvironment fakeAppEnvironment(FakeDesktop& desktop, SnapPreview& preview,

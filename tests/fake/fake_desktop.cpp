@@ -13,23 +13,17 @@ std::string describe(const Rect& r) {
 }
 
 Screen FakeDesktop::addScreen(const Rect& frame, const Rect& visibleFrame) {
-    Screen screen{screenList.size() + 1, frame, visibleFrame,
-                  "Screen " + std::to_string(screenList.size() + 1)};
-    screenList.push_back(screen);
-    return screen;
+    const auto n = screenList.size() + 1;
+    return screenList.emplace_back(Screen{n, frame, visibleFrame, "Screen " + std::to_string(n)});
 }
 
 std::uint64_t FakeDesktop::addFocusedWindow(const Rect& frame, std::int64_t pid) {
     const auto id = nextWindowId_++;
-    FakeWindow window;
-    window.frame = frame;
-    window.pid = pid;
-    windows[id] = window;
+    windows[id].frame = frame;
+    windows[id].pid = pid;
     auto& owner = apps[pid];
     owner.focusedWindow = id;
-    if (!owner.windows) {
-        owner.windows.emplace();
-    }
+    owner.windows = owner.windows.value_or(std::vector<std::uint64_t>{});
     owner.windows->push_back(id);
     frontmostPid = pid;
     return id;
@@ -44,15 +38,10 @@ void FakeDesktop::advance(double seconds) {
     }
 }
 
-std::size_t FakeDesktop::count(const std::string& prefix) const {
-    return static_cast<std::size_t>(std::count_if(
-        log.begin(), log.end(), [&](const auto& entry) { return entry.rfind(prefix, 0) == 0; }));
-}
-
 std::vector<std::string> FakeDesktop::writes() const {
     std::vector<std::string> out;
     std::copy_if(log.begin(), log.end(), std::back_inserter(out), [](const auto& entry) {
-        return entry.rfind("setSize", 0) == 0 || entry.rfind("setPosition", 0) == 0;
+        return entry.starts_with("setSize") || entry.starts_with("setPosition");
     });
     return out;
 }
@@ -73,28 +62,12 @@ std::optional<Screen> FakeDesktop::mainScreen() const {
             return screen;
         }
     }
-    if (screenList.empty()) {
-        return std::nullopt;
-    }
-    return screenList.front();
-}
-
-bool FakeDesktop::isTrusted() {
-    log.push_back("isTrusted");
-    return trusted;
+    return screenList.empty() ? std::nullopt : std::optional(screenList.front());
 }
 
 FakeWindow* FakeDesktop::live(const WindowRef& window) {
     const auto it = windows.find(window.id);
-    if (it == windows.end() || it->second.vanished) {
-        return nullptr;
-    }
-    return &it->second;
-}
-
-FakeApp* FakeDesktop::app(const AppRef& ref) {
-    const auto it = apps.find(ref.pid);
-    return it == apps.end() ? nullptr : &it->second;
+    return it == windows.end() || it->second.vanished ? nullptr : &it->second;
 }
 
 std::optional<AppRef> FakeDesktop::focusedApplication() {
@@ -105,28 +78,22 @@ std::optional<AppRef> FakeDesktop::focusedApplication() {
 }
 
 std::optional<WindowRef> FakeDesktop::focusedWindow(const AppRef& ref) {
-    const FakeApp* a = app(ref);
-    if (!a || !a->focusedWindow) {
-        return std::nullopt;
-    }
-    return WindowRef{*a->focusedWindow};
+    const auto id = apps.at(ref.pid).focusedWindow;
+    return id ? std::optional(WindowRef{*id}) : std::nullopt;
 }
 
 std::optional<WindowRef> FakeDesktop::mainWindow(const AppRef& ref) {
-    const FakeApp* a = app(ref);
-    if (!a || !a->mainWindow) {
-        return std::nullopt;
-    }
-    return WindowRef{*a->mainWindow};
+    const auto id = apps.at(ref.pid).mainWindow;
+    return id ? std::optional(WindowRef{*id}) : std::nullopt;
 }
 
 std::optional<std::vector<WindowRef>> FakeDesktop::windowList(const AppRef& ref) {
-    const FakeApp* a = app(ref);
-    if (!a || !a->windows) {
+    const auto& ids = apps.at(ref.pid).windows;
+    if (!ids) {
         return std::nullopt;
     }
     std::vector<WindowRef> out;
-    for (auto id : *a->windows) {
+    for (auto id : *ids) {
         out.push_back(WindowRef{id});
     }
     return out;
@@ -138,19 +105,14 @@ AttributeRead<Point> FakeDesktop::position(const WindowRef& window) {
     if (!w || w->positionReadFails) {
         return AttributeRead<Point>::failed();
     }
-    if (w->positionNotAValue) {
-        return AttributeRead<Point>::notAValue();
-    }
-    return AttributeRead<Point>::of(w->frame.origin());
+    return w->positionNotAValue ? AttributeRead<Point>::notAValue()
+                                : AttributeRead<Point>::of(w->frame.origin());
 }
 
 AttributeRead<Size> FakeDesktop::size(const WindowRef& window) {
     log.push_back("readSize " + std::to_string(window.id));
     const FakeWindow* w = live(window);
-    if (!w || w->sizeReadFails) {
-        return AttributeRead<Size>::failed();
-    }
-    return AttributeRead<Size>::of(w->frame.size());
+    return w ? AttributeRead<Size>::of(w->frame.size()) : AttributeRead<Size>::failed();
 }
 
 void FakeDesktop::setPosition(const WindowRef& window, const Point& p) {
@@ -168,75 +130,30 @@ void FakeDesktop::setSize(const WindowRef& window, const Size& s) {
     entry << "setSize " << window.id << " " << s.width << "x" << s.height;
     log.push_back(entry.str());
     if (FakeWindow* w = live(window)) {
-        Size clamped = s;
-        if (w->maxSize) {
-            clamped.width = std::min(clamped.width, w->maxSize->width);
-            clamped.height = std::min(clamped.height, w->maxSize->height);
-        }
-        if (w->minSize) {
-            clamped.width = std::max(clamped.width, w->minSize->width);
-            clamped.height = std::max(clamped.height, w->minSize->height);
-        }
-        w->frame.width = clamped.width;
-        w->frame.height = clamped.height;
+        const Size most = w->maxSize.value_or(s), least = w->minSize.value_or(Size{});
+        w->frame.width = std::max(std::min(s.width, most.width), least.width);
+        w->frame.height = std::max(std::min(s.height, most.height), least.height);
     }
 }
 
 void FakeDesktop::raise(const WindowRef& window) {
     log.push_back("raise " + std::to_string(window.id));
     if (duringRaise) {
-        auto input = std::exchange(duringRaise, nullptr);
-        input();
+        std::exchange(duringRaise, nullptr)();
     }
 }
 
 std::optional<std::int64_t> FakeDesktop::processId(const WindowRef& window) {
     const FakeWindow* w = live(window);
-    if (!w || w->pid == 0) {
-        return std::nullopt;
-    }
-    return w->pid;
-}
-
-std::optional<bool> FakeDesktop::enhancedUserInterface(const AppRef& ref) {
-    const FakeApp* a = app(ref);
-    return a ? a->enhancedUserInterface : std::nullopt;
-}
-
-void FakeDesktop::setEnhancedUserInterface(const AppRef& ref, bool enabled) {
-    log.push_back(std::string("setEnhanced ") + std::to_string(ref.pid) +
-                  (enabled ? " true" : " false"));
-    if (FakeApp* a = app(ref)) {
-        a->enhancedUserInterface = enabled;
-    }
+    return w && w->pid != 0 ? std::optional(w->pid) : std::nullopt;
 }
 
 std::optional<MonitorToken> FakeDesktop::install(Monitor monitor) {
     if (refuseMonitors) {
         return std::nullopt;
     }
-    const MonitorToken token = nextToken_++;
-    monitors_.emplace(token, std::move(monitor));
-    return token;
-}
-
-std::optional<MonitorToken>
-FakeDesktop::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
-    return install(Monitor{std::move(handler), {}, std::nullopt, {}});
-}
-
-std::optional<MonitorToken>
-FakeDesktop::addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) {
-    return install(Monitor{{}, std::move(handler), std::nullopt, {}});
-}
-
-std::optional<MonitorToken> FakeDesktop::addGlobalMouseMonitor(MouseEventKind kind,
-                                                               std::function<void()> handler) {
-    return install(Monitor{{}, {}, kind, std::move(handler)});
-}
-
-void FakeDesktop::removeMonitor(MonitorToken token) {
-    monitors_.erase(token);
+    monitors_.emplace(nextToken_, std::move(monitor));
+    return nextToken_++;
 }
 
 bool FakeDesktop::pressKey(const KeyEvent& event, bool toOwnWindow) {
@@ -266,15 +183,6 @@ void FakeDesktop::mouse(MouseEventKind kind) {
             monitor.mouse();
         }
     }
-}
-
-void FakeDesktop::sleepMicroseconds(std::uint32_t micros) {
-    log.push_back("sleep " + std::to_string(micros));
-}
-
-void FakeDesktop::runAfter(double seconds, std::function<void()> task) {
-    log.push_back("runAfter " + std::to_string(seconds));
-    tasks_.emplace(now_ + seconds, std::move(task));
 }
 
 } // namespace vantile::test

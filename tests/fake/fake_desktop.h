@@ -19,7 +19,6 @@ struct FakeWindow {
     std::optional<Size> maxSize; // sizes are clamped to this (a program that refuses to grow)
     std::optional<Size> minSize;
     bool positionReadFails = false;
-    bool sizeReadFails = false;
     bool positionNotAValue = false;
     bool vanished = false; // reads fail and writes are ignored
 };
@@ -28,7 +27,6 @@ struct FakeApp {
     std::optional<std::uint64_t> focusedWindow;
     std::optional<std::uint64_t> mainWindow;
     std::optional<std::vector<std::uint64_t>> windows;
-    std::optional<bool> enhancedUserInterface;
 };
 
 class FakeDesktop : public Screens,
@@ -50,20 +48,20 @@ class FakeDesktop : public Screens,
     std::function<void()> duringRaise;
     // Called after every reading of the screen list (to change the desktop in between).
     std::function<void()> afterScreensRead;
+    std::function<void()> screenChangeHandler;
+    bool refuseMonitors = false;
 
     // Adds a screen with the given frame and visible frame (screen space); returns it.
     Screen addScreen(const Rect& frame, const Rect& visibleFrame);
     // Adds a window owned by `pid` and makes it that program's focused window and the program
     // frontmost.
     std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100);
-
     // Reports a change of the screen configuration to whoever listens.
     void changeScreens() {
         if (screenChangeHandler) {
             screenChangeHandler();
         }
     }
-    std::function<void()> screenChangeHandler;
 
     // Input, as the monitors would see it. A key to one of this program's own windows goes to
     // the local monitors (true when one swallowed it), any other key to the global ones.
@@ -73,25 +71,18 @@ class FakeDesktop : public Screens,
 
     // Runs the delayed tasks that are due after moving the clock forward.
     void advance(double seconds);
-    double now() const { return now_; }
     std::size_t pendingTasks() const { return tasks_.size(); }
-
-    std::size_t count(const std::string& prefix) const;
     std::vector<std::string> writes() const; // only setSize / setPosition entries
 
-    // Screens
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override { return pointer; }
     std::optional<std::uint32_t> currentDesktop() const override { return desktop; }
-
-    // ScreenChanges
     void setHandler(std::function<void()> handler) override {
         screenChangeHandler = std::move(handler);
     }
 
-    // WindowBackend
-    bool isTrusted() override;
+    bool isTrusted() override { return trusted; }
     std::optional<AppRef> focusedApplication() override;
     std::optional<WindowRef> focusedWindow(const AppRef& app) override;
     std::optional<WindowRef> mainWindow(const AppRef& app) override;
@@ -102,26 +93,33 @@ class FakeDesktop : public Screens,
     void setSize(const WindowRef& window, const Size& size) override;
     void raise(const WindowRef& window) override;
     std::optional<std::int64_t> processId(const WindowRef& window) override;
-    std::optional<bool> enhancedUserInterface(const AppRef& app) override;
-    void setEnhancedUserInterface(const AppRef& app, bool enabled) override;
+    // Programs here have no enhanced mode to switch off during a move, as under X11.
+    std::optional<bool> enhancedUserInterface(const AppRef&) override { return std::nullopt; }
+    void setEnhancedUserInterface(const AppRef&, bool) override {}
 
-    // EventMonitors
     std::optional<MonitorToken>
-    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override;
+    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override {
+        return install({std::move(handler), {}, {}, {}});
+    }
     std::optional<MonitorToken>
-    addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) override;
+    addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) override {
+        return install({{}, std::move(handler), {}, {}});
+    }
     std::optional<MonitorToken> addGlobalMouseMonitor(MouseEventKind kind,
-                                                      std::function<void()> handler) override;
-    void removeMonitor(MonitorToken token) override;
-    bool refuseMonitors = false;
+                                                      std::function<void()> handler) override {
+        return install({{}, {}, kind, std::move(handler)});
+    }
+    void removeMonitor(MonitorToken token) override { monitors_.erase(token); }
 
-    // Clock
-    void sleepMicroseconds(std::uint32_t micros) override;
-    void runAfter(double seconds, std::function<void()> task) override;
+    void sleepMicroseconds(std::uint32_t micros) override {
+        log.push_back("sleep " + std::to_string(micros));
+    }
+    void runAfter(double seconds, std::function<void()> task) override {
+        tasks_.emplace(now_ + seconds, std::move(task));
+    }
 
   private:
     FakeWindow* live(const WindowRef& window);
-    FakeApp* app(const AppRef& ref);
 
     struct Monitor {
         std::function<void(const KeyEvent&)> globalKey;

@@ -1,3 +1,6 @@
+// Presets and the chosen presets as JSON, the folder that keeps them, and the file writes under
+// both: what is read back, and what a damaged or hostile file can and cannot do.
+
 #include <sys/stat.h>
 
 #include <fstream>
@@ -13,72 +16,183 @@ namespace vantile {
 namespace {
 
 namespace fs = std::filesystem;
+using nlohmann::json;
+
+const char* regionText = R"({"id":"0a1b2c3d-4e5f-6789-abcd-ef0123456789","rect":{"x":0,"y":0,
+    "width":0.5,"height":1},"label":null,"extra":true})";
+const json leaf = json::parse(std::string(R"({"leaf":{"_0":)") + regionText + "}}");
+
+json split(double fraction, const json& first = leaf) {
+    return {
+        {"split",
+         {{"direction", "vertical"}, {"fraction", fraction}, {"first", first}, {"second", leaf}}}};
+}
+
+RegionPreset userPreset(const std::string& name = "Mine", Date created = 123456.75) {
+    RegionPreset preset{Uuid::random(), name, {}, created, false};
+    preset.layouts.insert_or_assign("0_0_1920_1080",
+                                    RegionLayout{builtInTree(builtInPresets()[2])});
+    preset.layouts.insert_or_assign("-1920_0_1920_1080",
+                                    RegionLayout{builtInTree(builtInPresets()[1])});
+    return preset;
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+TEST(RegionJson, RegionLabelIsLeftOutWhenAbsentAndNullReadsAsAbsent) {
+    const auto read = regionFromJson(json::parse(regionText));
+    ASSERT_TRUE(read.value) << read.error.description;
+    EXPECT_FALSE(read.value->label);
+    EXPECT_EQ(read.value->id.text(), "0A1B2C3D-4E5F-6789-ABCD-EF0123456789")
+        << "written upper-case";
+    EXPECT_FALSE(toJson(*read.value).contains("label"));
+    Region labelled = *read.value;
+    labelled.label = "Left";
+    EXPECT_EQ(regionFromJson(toJson(labelled)).value, labelled);
+}
+
+TEST(RegionJson, PresetRoundTripsWithSortedMembers) {
+    const RegionPreset preset = userPreset();
+    const std::string text = writePresetDocument(preset);
+    EXPECT_LT(text.find("\"createdDate\""), text.find("\"id\""));
+    EXPECT_LT(text.find("\"isBuiltIn\""), text.find("\"layouts\""));
+    EXPECT_NE(text.find('\n'), std::string::npos) << "pretty-printed";
+    const auto read = readPresetDocument(text);
+    ASSERT_TRUE(read.value) << read.error.path << ": " << read.error.description;
+    EXPECT_EQ(writePresetDocument(*read.value), text) << "every member read back";
+    EXPECT_EQ(read.value->layouts.at("0_0_1920_1080").tree,
+              preset.layouts.at("0_0_1920_1080").tree);
+    const auto builtIn =
+        readPresetDocument(writePresetDocument({Uuid::random(), "", {}, -5, true}));
+    ASSERT_TRUE(builtIn.value);
+    EXPECT_TRUE(builtIn.value->isBuiltIn && builtIn.value->layouts.empty());
+}
+
+TEST(RegionJson, EveryMissingOrMistypedMemberFailsThePreset) {
+    const json good = toJson(userPreset());
+    for (const char* member : {"id", "name", "layouts", "createdDate", "isBuiltIn"}) {
+        json broken = good;
+        broken.erase(member);
+        EXPECT_FALSE(presetFromJson(broken).value) << "without " << member;
+        broken = good;
+        broken[member] = json::array();
+        EXPECT_FALSE(presetFromJson(broken).value) << member << " as an array";
+    }
+    json badId = good;
+    badId["id"] = "00000000-0000-0000-0000-00000000000G";
+    EXPECT_FALSE(presetFromJson(badId).value);
+    json badTree = good;
+    badTree["layouts"]["0_0_1920_1080"]["tree"]["split"]["direction"] = "diagonal";
+    const auto failed = presetFromJson(badTree);
+    ASSERT_FALSE(failed.value);
+    EXPECT_EQ(failed.error.path, "$.layouts.0_0_1920_1080.tree.split.direction");
+    EXPECT_FALSE(readPresetDocument("{\"id\": ").value);
+    EXPECT_FALSE(readPresetDocument("[]").value);
+}
+
+TEST(RegionJson, TreeNeedsExactlyOneKnownKey) {
+    for (const json& wrong :
+         {json{{"leaf", leaf["leaf"]}, {"split", split(0.5)["split"]}}, json::object()}) {
+        EXPECT_EQ(bspNodeFromJson(wrong).error.description,
+                  "Invalid number of keys found, expected one.");
+    }
+    EXPECT_TRUE(bspNodeFromJson(json{{"leaf", leaf["leaf"]}, {"comment", 1}}).value)
+        << "unrecognised members do not count";
+    EXPECT_FALSE(bspNodeFromJson(json{{"leaf", json::object()}}).value) << "leaf without _0";
+    json noFraction = split(0.5);
+    noFraction["split"].erase("fraction");
+    EXPECT_FALSE(bspNodeFromJson(noFraction).value);
+}
+
+// Values that would place windows far off their screen, or make the editor draw without end, and
+// nesting that would recurse past the stack.
+TEST(RegionJson, FractionsRectsAndNestingOutsideTheirMeaningFailTheTree) {
+    for (const double fraction : {1e17, -1e17, 1000.0, -3.3, 0.0, 1.0}) {
+        EXPECT_FALSE(bspNodeFromJson(split(fraction)).value) << fraction;
+    }
+    EXPECT_TRUE(bspNodeFromJson(split(1e-9)).value);
+    const FractionalRect bad[] = {{0, 0, 1e300, 1}, {-3.3, 0, 0.5, 1}, {0.5, 0, 0.6, 1},
+                                  {0, 0, 0, 1},     {0, 0.5, 1, -0.1}, {0, 0, 1, 1 + 1e-6}};
+    for (const FractionalRect& rect : bad) {
+        EXPECT_FALSE(fractionalRectFromJson(toJson(rect)).value) << rect.x << " " << rect.width;
+    }
+    EXPECT_TRUE(fractionalRectFromJson(toJson(FractionalRect{0.5, 0, 0.5 + 1e-10, 1})).value)
+        << "the rounding a computed tree leaves at the far edge";
+
+    json chain = leaf;
+    for (int depth = 1; depth < maxTreeDepth; ++depth) {
+        chain = split(0.5, chain);
+    }
+    EXPECT_TRUE(bspNodeFromJson(chain).value);
+    EXPECT_EQ(bspNodeFromJson(split(0.5, chain)).error.description,
+              "the tree is nested too deeply");
+    const std::string deep = std::string(200, '[') + std::string(200, ']');
+    EXPECT_EQ(readPresetDocument(deep).error.description, "nested too deeply");
+    EXPECT_EQ(readActiveConfigDocument(deep).error.description, "nested too deeply");
+    // Brackets inside strings, escaped quotes included, are no nesting.
+    const std::string quoted = R"({"presetPerScreen":{"k":"\")" + std::string(200, '[') + R"("}})";
+    EXPECT_TRUE(readActiveConfigDocument(quoted).value);
+}
+
+TEST(RegionJson, ActiveConfigReadsOnlyStringEntriesAndIsWrittenCompact) {
+    const auto read = readActiveConfigDocument(
+        R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000002"},"x":1})");
+    ASSERT_TRUE(read.value);
+    EXPECT_EQ(*read.value, (std::map<std::string, std::string>{
+                               {"0_0_1920_1080", "00000000-0000-0000-0000-000000000002"}}));
+    EXPECT_FALSE(readActiveConfigDocument(R"({"presetPerScreen":{"a":1}})").value);
+    EXPECT_FALSE(readActiveConfigDocument(R"({"other":{}})").value);
+    const std::string written = writeActiveConfigDocument(*read.value);
+    EXPECT_EQ(written.find('\n'), std::string::npos);
+    EXPECT_EQ(readActiveConfigDocument(written).value, read.value);
+}
 
 class RegionPersistenceTest : public ::testing::Test {
   protected:
     test::TempDir dir;
     RegionPersistence store{dir.path() / "VantileWindowManager"};
-
-    RegionPreset preset(const std::string& name, Date created) {
-        RegionPreset p{Uuid::random(), name, {}, created, false};
-        p.layouts.insert_or_assign("0_0_1920_1080", RegionLayout{builtInTree(builtInPresets()[0])});
-        return p;
-    }
-    void writeText(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 };
 
 TEST_F(RegionPersistenceTest, ActiveConfigEntriesAreSetAndRemovedOneByOne) {
     EXPECT_TRUE(fs::is_directory(store.presetsDirectory())) << "created with its parents";
-    EXPECT_TRUE(store.loadActiveConfig().empty());
+    writeText(store.activeConfigPath(), "{\"presetPerScreen\": {\"k\": ");
+    EXPECT_TRUE(store.loadActiveConfig().empty()) << "corrupt counts as empty, and is replaced";
     const Uuid a = Uuid::random(), b = Uuid::random();
     store.setActivePreset(a, "0_0_1920_1080");
     store.setActivePreset(b, "1920_0_1280_1024");
     store.setActivePreset(std::nullopt, "not_there");
-    auto entries = store.loadActiveConfig();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries["0_0_1920_1080"], a.text());
+    EXPECT_EQ(store.loadActiveConfig(),
+              (std::map<std::string, std::string>{{"0_0_1920_1080", a.text()},
+                                                  {"1920_0_1280_1024", b.text()}}));
     store.setActivePreset(std::nullopt, "0_0_1920_1080");
-    entries = store.loadActiveConfig();
-    EXPECT_EQ(entries, (std::map<std::string, std::string>{{"1920_0_1280_1024", b.text()}}));
+    EXPECT_EQ(store.loadActiveConfig(),
+              (std::map<std::string, std::string>{{"1920_0_1280_1024", b.text()}}));
 }
 
-TEST_F(RegionPersistenceTest, CorruptActiveConfigCountsAsEmptyAndIsReplaced) {
-    writeText(store.activeConfigPath(), "{\"presetPerScreen\": {\"k\": ");
-    EXPECT_TRUE(store.loadActiveConfig().empty());
-    const Uuid id = Uuid::random();
-    store.setActivePreset(id, "0_0_800_600");
-    EXPECT_EQ(store.loadActiveConfig().at("0_0_800_600"), id.text());
-}
-
-TEST_F(RegionPersistenceTest, PresetsLoadOldestFirstAndBrokenFilesAreSkipped) {
-    const auto ten = preset("ten", 36000), nine = preset("nine", 32400),
-               eleven = preset("eleven", 39600);
-    for (const auto& p : {ten, nine, eleven}) {
+TEST_F(RegionPersistenceTest, PresetsLoadOldestFirstAndOnlyWellFormedRegularJsonFiles) {
+    auto ten = userPreset("ten", 36000);
+    for (const auto& p : {ten, userPreset("nine", 32400), userPreset("eleven", 39600)}) {
         store.savePreset(p);
     }
+    ten.name = "ten again";
+    store.savePreset(ten); // replaces the file
     const fs::path folder = store.presetsDirectory();
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 3) << "no temporaries left";
     writeText(folder / "broken.json", "{\"id\": 3}");
-    writeText(folder / "other.txt", writePresetDocument(preset("txt", 1)));
-    writeText(folder / "CAPS.JSON", writePresetDocument(preset("caps", 2)));
-    writeText(folder / "renamed.json", writePresetDocument(preset("renamed", 40000)));
+    writeText(folder / "other.txt", writePresetDocument(userPreset("txt", 1)));
+    writeText(folder / "CAPS.JSON", writePresetDocument(userPreset("caps", 2)));
+    writeText(folder / "renamed.json", writePresetDocument(userPreset("renamed", 40000)));
+    // Loading would block for ever on a FIFO.
+    ASSERT_EQ(::mkfifo((folder / "pipe.json").c_str(), 0600), 0);
+    fs::create_directory(folder / "folder.json");
     std::vector<std::string> names;
     for (const auto& p : store.loadCustomPresets()) {
         names.push_back(p.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"nine", "ten", "eleven", "renamed"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"nine", "ten again", "eleven", "renamed"}));
     EXPECT_TRUE(fs::exists(folder / (ten.id.text() + ".json")));
-}
-
-TEST_F(RegionPersistenceTest, SavingAgainReplacesTheFile) {
-    auto p = preset("first", 1);
-    store.savePreset(p);
-    p.name = "second";
-    store.savePreset(p);
-    const auto loaded = store.loadCustomPresets();
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].name, "second");
-    // No temporary files are left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(store.presetsDirectory()), {}), 1);
 }
 
 // A write cut short by a crash leaves its temporary file; the next start removes the ones old
@@ -104,7 +218,6 @@ TEST_F(RegionPersistenceTest, TemporariesLeftBehindAreRemovedAtStartAndUnchanged
     for (const fs::path& path : kept) {
         EXPECT_TRUE(fs::exists(path)) << path;
     }
-
     // Choosing what is already chosen writes nothing, so a crash then cannot leave anything.
     const Uuid id = Uuid::random();
     ASSERT_TRUE(store.setActivePreset(id, "0_0_1920_1080"));
@@ -116,28 +229,16 @@ TEST_F(RegionPersistenceTest, TemporariesLeftBehindAreRemovedAtStartAndUnchanged
     EXPECT_EQ(after.st_ino, before.st_ino) << "replaced, not left alone";
 }
 
-TEST_F(RegionPersistenceTest, APresetTooLargeToBeReadBackIsNotSaved) {
-    RegionPreset huge = preset(std::string(maxConfigFileSize, 'x'), 1);
-    EXPECT_FALSE(store.savePreset(huge));
+TEST_F(RegionPersistenceTest, TooLargePresetsAreNotSavedAndAMissingFolderReadsAsEmpty) {
+    EXPECT_FALSE(store.savePreset(userPreset(std::string(maxConfigFileSize, 'x'), 1)));
     EXPECT_TRUE(store.loadCustomPresets().empty());
-    EXPECT_TRUE(store.savePreset(preset("Small", 2)));
-}
+    EXPECT_TRUE(store.savePreset(userPreset("Small", 2)));
 
-TEST_F(RegionPersistenceTest, MissingFolderReadsAsEmpty) {
-    RegionPersistence nowhere(dir.path() / "file-not-folder" / "x");
     writeText(dir.path() / "file-not-folder", "");
+    const RegionPersistence nowhere(dir.path() / "file-not-folder" / "x");
     EXPECT_TRUE(nowhere.loadCustomPresets().empty());
     EXPECT_TRUE(nowhere.loadActiveConfig().empty());
-    nowhere.setActivePreset(Uuid::random(), "k"); // must not throw
-}
-
-TEST_F(RegionPersistenceTest, OnlyRegularFilesAreReadSoAFifoCannotHangLoading) {
-    store.savePreset(preset("real", 1));
-    ASSERT_EQ(::mkfifo((store.presetsDirectory() / "pipe.json").c_str(), 0600), 0);
-    fs::create_directory(store.presetsDirectory() / "folder.json");
-    const auto loaded = store.loadCustomPresets(); // would block for ever on the FIFO
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].name, "real");
+    EXPECT_FALSE(nowhere.setActivePreset(Uuid::random(), "k"));
 }
 
 TEST(FileIo, AtomicWriteKeepsTheFilesModeAndWritesThroughLinks) {
@@ -149,13 +250,11 @@ TEST(FileIo, AtomicWriteKeepsTheFilesModeAndWritesThroughLinks) {
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "the user's choice of mode survives";
-
     const mode_t old = ::umask(077);
     ASSERT_TRUE(writeFileAtomically(dir.path() / "new.json", "x"));
     ::umask(old);
     ASSERT_EQ(::stat((dir.path() / "new.json").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "a new file follows the umask";
-
     const fs::path link = dir.path() / "link.json";
     fs::create_symlink(target, link);
     ASSERT_TRUE(writeFileAtomically(link, "three"));

@@ -1,129 +1,285 @@
+// Geometry, which screen a window is on, and the window manager that reads, moves, verifies and
+// restores windows on the in-memory desktop.
+
 #include <gtest/gtest.h>
 
-#include "core/windows/window_manager.h"
-#include "fake/fake_desktop.h"
-#include "support/temp_dir.h"
+#include "unit/desktop_test.h"
+#include "base/geometry.h"
+#include "core/windows/window_action.h"
 
 namespace vantile {
 namespace {
 
 using test::describe;
 
-class WindowManagerTest : public ::testing::Test {
-  protected:
-    WindowManagerTest() {
-        // A 1440 x 900 primary with a 25-point bar at the top: visible (0, 25, 1440, 875) in the
-        // top-left space.
-        desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
-    }
+TEST(Geometry, IntersectionFlipAndHalfOpenContainment) {
+    const Rect a{0, 0, 100, 100}, r{10, 20, 30, 40};
+    EXPECT_EQ(intersection(a, Rect{50, 60, 100, 100}), (Rect{50, 60, 50, 40}));
+    EXPECT_FALSE(intersection(a, Rect{100, 0, 50, 50})) << "touching along an edge";
+    EXPECT_EQ(intersection(a, Rect{150, 150, -100, -100}), (Rect{50, 50, 50, 50}));
+    EXPECT_EQ(flipRect({100, 200, 300, 400}, 1080), (Rect{100, 480, 300, 400}));
+    EXPECT_EQ(flipPoint(Point{5, 10}, 1080), (Point{5, 1070}));
+    EXPECT_TRUE(contains(r, {10, 20}) && contains(r, {39.9, 59.9}));
+    EXPECT_FALSE(contains(r, {40, 30}) || contains(r, {20, 60}) || contains(r, {9.9, 30}));
+    // Thirds are not rounded; the inset of almostMaximize is fixed, even on a tiny area.
+    const Rect v{10, 0, 1000, 500};
+    EXPECT_DOUBLE_EQ(targetFrame(WindowAction::centerThird, v)->x, 10 + 1000.0 / 3);
+    EXPECT_DOUBLE_EQ(targetFrame(WindowAction::rightThird, v)->width, 1000.0 / 3);
+    EXPECT_DOUBLE_EQ(targetFrame(WindowAction::almostMaximize, Rect{0, 0, 30, 30})->width, -10);
+    EXPECT_FALSE(targetFrame(WindowAction::center, v) || targetFrame(WindowAction::restore, v));
+}
 
+TEST(ScreenDetection, LargestOverlapWinsTiesGoFirstOutsideIsPrimaryAndFramesAreFlipped) {
     test::FakeDesktop desktop;
-    test::TempDir config;
-    RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
-    WindowManager manager{std::make_unique<AccessibilityManager>(desktop, desktop),
-                          std::make_unique<ScreenDetection>(desktop), regions};
+    ScreenDetection detection{desktop};
+    EXPECT_FALSE(detection.screenForFrame({0, 0, 100, 100}) || detection.primaryHeight());
+    EXPECT_EQ(detection.axVisibleFrame({7, {}, {1, 2, 3, 4}, ""}), (Rect{1, 2, 3, 4}))
+        << "no screens: unconverted";
+    const auto primary = desktop.addScreen({0, 0, 1000, 800}, {0, 0, 1000, 775});
+    const auto right = desktop.addScreen({1000, 0, 1000, 800}, {1000, 0, 1000, 800});
+    const auto above = desktop.addScreen({0, 800, 1920, 1080}, {0, 800, 1920, 1050});
+    const auto below = desktop.addScreen({0, -768, 1024, 768}, {0, -768, 1024, 768});
+    const std::pair<Rect, Screen> frames[] = {
+        {{500, 100, 1000, 400}, primary}, // half on each
+        {{600, 100, 1000, 400}, right},    {{1000, 100, 10, 10}, right},
+        {{990, 100, 10, 10}, primary}, // only touching
+        {{5000, 5000, 100, 100}, primary}, {{100, -500, 400, 300}, above}};
+    for (const auto& [frame, screen] : frames) {
+        EXPECT_EQ(detection.screenForFrame(frame), screen) << describe(frame);
+    }
+    EXPECT_EQ(detection.axVisibleFrame(primary), (Rect{0, 25, 1000, 775}));
+    EXPECT_EQ(detection.axVisibleFrame(above), (Rect{0, -1050, 1920, 1050}));
+    EXPECT_EQ(detection.axVisibleFrame(below), (Rect{0, 800, 1024, 768}));
+}
 
-    Rect frameOf(std::uint64_t id) { return desktop.windows.at(id).frame; }
+class WindowManagerTest : public test::DesktopTest {
+  protected:
+    WindowManagerTest() { addLaptop(); }
     std::optional<Rect> historyOf(std::uint64_t id) {
         return manager.windowHistory().find(WindowManager::windowKey(WindowRef{id}));
     }
+    const Rect start{100, 100, 400, 300};
 };
 
-TEST_F(WindowManagerTest, EveryFrameActionLandsOnItsTargetAndRecordsTheOldFrame) {
-    const Rect start{100, 100, 400, 300};
-    for (auto action : allWindowActions) {
-        if (action == WindowAction::center || action == WindowAction::restore) {
-            continue;
-        }
+TEST_F(WindowManagerTest, EveryActionByItsNameLandsOnItsTargetAndRecordsTheOldFrame) {
+    const std::pair<const char*, Rect> expected[] = {
+        {"leftHalf", {0, 25, 720, 875}},         {"rightHalf", {720, 25, 720, 875}},
+        {"topHalf", {0, 25, 1440, 437.5}},       {"bottomHalf", {0, 462.5, 1440, 437.5}},
+        {"topLeft", {0, 25, 720, 437.5}},        {"topRight", {720, 25, 720, 437.5}},
+        {"bottomLeft", {0, 462.5, 720, 437.5}},  {"bottomRight", {720, 462.5, 720, 437.5}},
+        {"leftThird", {0, 25, 480, 875}},        {"centerThird", {480, 25, 480, 875}},
+        {"rightThird", {960, 25, 480, 875}},     {"maximize", {0, 25, 1440, 875}},
+        {"almostMaximize", {20, 45, 1400, 835}}, {"center", {520, 312.5, 400, 300}}};
+    for (const auto& [name, rect] : expected) {
         const auto id = desktop.addFocusedWindow(start);
-        manager.perform(action);
-        EXPECT_EQ(frameOf(id), targetFrame(action, {0, 25, 1440, 875}))
-            << rawValue(action) << " gave " << describe(frameOf(id));
-        EXPECT_EQ(historyOf(id), start) << rawValue(action);
+        manager.perform(windowActionFromRawValue(name).value());
+        EXPECT_EQ(frame(id), rect) << name << " gave " << describe(frame(id));
+        EXPECT_EQ(historyOf(id), start) << name;
+    }
+    const auto big = desktop.addFocusedWindow({0, 0, 2000, 1000});
+    manager.perform(WindowAction::center);
+    EXPECT_EQ(frame(big), (Rect{-280, -37.5, 2000, 1000})) << "centred, overhanging";
+    EXPECT_EQ(rawValue(WindowAction::restore), "restore");
+    for (const char* wrong : {"LeftHalf", "left_half", "", " leftHalf", "leftHalf "}) {
+        EXPECT_FALSE(windowActionFromRawValue(wrong)) << wrong;
     }
 }
 
-TEST_F(WindowManagerTest, CenterKeepsTheSizeAndMayOverhang) {
-    const auto id = desktop.addFocusedWindow({3, 4, 400, 300});
-    manager.perform(WindowAction::center);
-    EXPECT_EQ(frameOf(id), (Rect{520, 312.5, 400, 300}));
-
-    const auto big = desktop.addFocusedWindow({0, 0, 2000, 1000});
-    manager.perform(WindowAction::center);
-    EXPECT_EQ(frameOf(big), (Rect{-280, -37.5, 2000, 1000}));
-}
-
-TEST_F(WindowManagerTest, WithoutPermissionNothingChangesNotEvenTheHistory) {
-    const auto id = desktop.addFocusedWindow({100, 100, 400, 300});
+TEST_F(WindowManagerTest, WithoutPermissionOrAWindowOrAScreenNothingChanges) {
+    manager.perform(WindowAction::maximize); // no window at all
+    const auto id = desktop.addFocusedWindow(start);
     desktop.trusted = false;
     for (auto action : allWindowActions) {
         manager.perform(action);
     }
-    EXPECT_EQ(frameOf(id), (Rect{100, 100, 400, 300}));
-    EXPECT_EQ(manager.windowHistory().size(), 0u);
-    EXPECT_TRUE(desktop.writes().empty());
-}
-
-TEST_F(WindowManagerTest, MissingPiecesStopTheCommandSilently) {
-    manager.perform(WindowAction::maximize); // no window at all
-    const auto id = desktop.addFocusedWindow({100, 100, 400, 300});
-    desktop.windows[id].sizeReadFails = true;
+    manager.snapToRegion(0);
+    manager.cycleRegion(true);
+    manager.moveToAdjacentRegion(WindowAction::leftHalf);
+    desktop.trusted = true;
+    desktop.windows[id].vanished = true;
     manager.perform(WindowAction::maximize);
-    desktop.windows[id].sizeReadFails = false;
+    desktop.windows[id].vanished = false;
     desktop.screenList.clear();
     manager.perform(WindowAction::maximize);
-    EXPECT_TRUE(desktop.writes().empty());
     EXPECT_EQ(manager.windowHistory().size(), 0u);
+    EXPECT_EQ(desktop.writes(), std::vector<std::string>{});
 }
 
-TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMove) {
-    const auto id = desktop.addFocusedWindow({100, 100, 400, 300});
-    manager.perform(WindowAction::maximize);
-    manager.perform(WindowAction::maximize);
-    manager.perform(WindowAction::leftHalf);
-    EXPECT_EQ(historyOf(id), (Rect{100, 100, 400, 300})) << "the first frame recorded wins";
-    manager.perform(WindowAction::restore);
-    EXPECT_EQ(frameOf(id), (Rect{100, 100, 400, 300}));
+TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMoveAndHistoryHoldsFifty) {
+    const auto id = desktop.addFocusedWindow(start);
+    for (auto action : {WindowAction::maximize, WindowAction::maximize, WindowAction::leftHalf,
+                        WindowAction::restore}) {
+        manager.perform(action);
+    }
+    EXPECT_EQ(frame(id), start) << "the first frame recorded wins";
     EXPECT_FALSE(historyOf(id)) << "restore removes the entry";
-
     desktop.log.clear();
     manager.perform(WindowAction::restore);
     EXPECT_TRUE(desktop.writes().empty()) << "nothing left to restore";
-}
-
-TEST_F(WindowManagerTest, HistoryIsEmptiedWhenItWouldHoldMoreThanFifty) {
     for (int i = 0; i < 50; ++i) {
         desktop.addFocusedWindow({double(i), 0, 400, 300});
         manager.perform(WindowAction::maximize);
     }
+    manager.perform(WindowAction::leftHalf); // a recorded window again does not grow it
     EXPECT_EQ(manager.windowHistory().size(), 50u);
-    // Moving an already recorded window again does not grow it.
-    manager.perform(WindowAction::leftHalf);
-    EXPECT_EQ(manager.windowHistory().size(), 50u);
-    desktop.addFocusedWindow({0, 0, 400, 300});
+    desktop.addFocusedWindow(start);
     manager.perform(WindowAction::maximize);
-    EXPECT_EQ(manager.windowHistory().size(), 0u);
+    EXPECT_EQ(manager.windowHistory().size(), 0u) << "emptied when it would hold more than fifty";
 }
 
-TEST_F(WindowManagerTest, WindowMostlyOnTheSecondScreenUsesThatScreen) {
+TEST_F(WindowManagerTest, TheWindowsScreenIsUsedAsReadOnceFromTheDesktop) {
     desktop.addScreen({1440, 0, 1920, 1080}, {1440, 0, 1920, 1080});
-    const auto id = desktop.addFocusedWindow({1300, 100, 600, 400});
-    manager.perform(WindowAction::rightHalf);
-    // The second screen is taller: its top lies 180 points above the primary's top.
-    EXPECT_EQ(frameOf(id), (Rect{1440 + 960, -180, 960, 1080}));
-}
-
-TEST_F(WindowManagerTest, ScreenAndVisibleFrameComeFromOneReadingOfTheDesktop) {
-    const auto id = desktop.addFocusedWindow({100, 100, 400, 300});
+    const auto id = desktop.addFocusedWindow({1300, 100, 600, 400}); // mostly on the second
     int reads = 0;
     // A panel appears right after the first reading: the command keeps to what it read.
     desktop.afterScreensRead = [&] {
         ++reads;
-        desktop.screenList[0].visibleFrame = {0, 100, 1440, 800};
+        desktop.screenList[1].visibleFrame = {1440, 100, 1920, 800};
     };
-    manager.perform(WindowAction::leftHalf);
+    manager.perform(WindowAction::rightHalf);
     EXPECT_EQ(reads, 1);
-    EXPECT_EQ(frameOf(id), (Rect{0, 25, 720, 875}));
+    // The second screen is taller: its top lies 180 points above the primary's top.
+    EXPECT_EQ(frame(id), (Rect{1440 + 960, -180, 960, 1080}));
+}
+
+class WindowManagerRegionsTest : public WindowManagerTest {
+  protected:
+    void layout(BSPNode tree) {
+        regions.activeLayouts().insert_or_assign(RegionManager::screenKey(desktop.screenList[0]),
+                                                 RegionLayout{std::move(tree)});
+    }
+    static BSPNode leaf(FractionalRect rect) { return BSPNode::leaf({Uuid::random(), rect, {}}); }
+};
+
+TEST_F(WindowManagerRegionsTest, SnapByNumberInReadingOrderAndCycleWithWrapping) {
+    layout(builtInTree(test::preset(1))); // thirds: 480 points wide each
+    const auto id = desktop.addFocusedWindow(start);
+    manager.snapToRegion(1);
+    EXPECT_EQ(frame(id), (Rect{480, 25, 480, 875}));
+    EXPECT_EQ(manager.windowHistory().size(), 1u);
+    desktop.log.clear();
+    manager.snapToRegion(3);
+    manager.snapToRegion(-1);
+    EXPECT_TRUE(desktop.writes().empty());
+    // From the last to the first, back to the last; from nowhere forward to the second and
+    // backward to the last.
+    const std::tuple<Rect, bool, double> steps[] = {{{1000, 100, 300, 300}, true, 0},
+                                                    {{0, 25, 480, 875}, false, 960},
+                                                    {{0, 2000, 100, 100}, true, 480},
+                                                    {{0, 2000, 100, 100}, false, 960}};
+    for (const auto& [from, forward, x] : steps) {
+        desktop.windows[id].frame = from;
+        manager.cycleRegion(forward);
+        EXPECT_EQ(frame(id).x, x) << describe(from) << forward;
+    }
+}
+
+TEST_F(WindowManagerRegionsTest, AdjacentRegionUsesTheScoreListOrderAndADeadBand) {
+    // Left half, and the right half split into a top and a bottom quarter.
+    layout(BSPNode::split(SplitDirection::vertical, 0.5, leaf({0, 0, 0.5, 1}),
+                          BSPNode::split(SplitDirection::horizontal, 0.5, leaf({0.5, 0, 0.5, 0.5}),
+                                         leaf({0.5, 0.5, 0.5, 0.5}))));
+    const auto id = desktop.addFocusedWindow({100, 100, 300, 300});
+    // Right: a tie, the top quarter comes first. Up from the bottom: the quarter, not the left
+    // half. Nothing further right.
+    const std::pair<WindowAction, Rect> steps[] = {
+        {WindowAction::rightHalf, {720, 25, 720, 437.5}},
+        {WindowAction::bottomHalf, {720, 462.5, 720, 437.5}},
+        {WindowAction::topHalf, {720, 25, 720, 437.5}},
+        {WindowAction::rightHalf, {720, 25, 720, 437.5}}};
+    for (const auto& [direction, expected] : steps) {
+        manager.moveToAdjacentRegion(direction);
+        EXPECT_EQ(frame(id), expected) << rawValue(direction);
+    }
+    const auto lost = desktop.addFocusedWindow({0, 2000, 50, 50});
+    manager.moveToAdjacentRegion(WindowAction::leftHalf);
+    EXPECT_EQ(frame(lost), (Rect{0, 25, 720, 875})) << "from nowhere: the first region";
+
+    // Centres closer than the dead band are no neighbours.
+    layout(BSPNode::split(SplitDirection::horizontal, 0.5, leaf({0, 0, 0.5, 0.5}),
+                          leaf({0.005, 0.5, 0.5, 0.5})));
+    desktop.addFocusedWindow({100, 100, 100, 100});
+    desktop.log.clear();
+    manager.moveToAdjacentRegion(WindowAction::rightHalf);
+    manager.moveToAdjacentRegion(WindowAction::leftHalf);
+    EXPECT_TRUE(desktop.writes().empty());
+}
+
+// The log of one move to (100, 50, 640, 480): r raise, S and P the writes of that size and place,
+// p and s reads, z a 25 ms settle.
+std::string moveLog(test::FakeDesktop& desktop, AccessibilityManager& ax, std::uint64_t id) {
+    desktop.log.clear();
+    ax.setFrame(WindowRef{id}, {100, 50, 640, 480});
+    const std::map<std::string, std::string> letters = {
+        {"raise 1", "r"},        {"setSize 1 640x480", "S"}, {"setPosition 1 100,50", "P"},
+        {"readPosition 1", "p"}, {"readSize 1", "s"},        {"sleep 25000", "z"}};
+    std::string out;
+    for (const auto& entry : desktop.log) {
+        out += letters.contains(entry) ? letters.at(entry) : "[" + entry + "]";
+    }
+    return out;
+}
+
+TEST(AccessibilityManager, FocusedWindowFallsBackToMainWindowThenWindowListAndReadsCanFail) {
+    test::FakeDesktop desktop;
+    AccessibilityManager ax{desktop, desktop};
+    const auto first = desktop.addFocusedWindow({10, 20, 400, 300});
+    const auto second = desktop.addFocusedWindow({});
+    auto& app = desktop.apps[100];
+    EXPECT_EQ(ax.focusedWindow(), WindowRef{second});
+    app.focusedWindow.reset();
+    app.mainWindow = first;
+    EXPECT_EQ(ax.focusedWindow(), WindowRef{first}) << "main window";
+    app.mainWindow.reset();
+    EXPECT_EQ(ax.focusedWindow(), WindowRef{first}) << "first of the window list";
+    app.windows = std::vector<std::uint64_t>{};
+    EXPECT_FALSE(ax.focusedWindow()) << "empty window list";
+    app.windows.reset();
+    EXPECT_FALSE(ax.focusedWindow()) << "unreadable window list";
+    desktop.frontmostPid.reset();
+    EXPECT_FALSE(ax.focusedWindow()) << "no frontmost program";
+
+    EXPECT_EQ(ax.windowPosition(WindowRef{first}), (Point{10, 20}));
+    desktop.windows[first].positionNotAValue = true;
+    EXPECT_EQ(ax.windowPosition(WindowRef{first}), (Point{0, 0})) << "another kind reads as zero";
+    desktop.windows[first].positionReadFails = true;
+    EXPECT_FALSE(ax.windowPosition(WindowRef{first}));
+    desktop.windows[first].vanished = true;
+    EXPECT_FALSE(ax.windowSize(WindowRef{first}));
+}
+
+TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
+    const std::tuple<const char*, Point, std::optional<Size>, std::optional<Size>, bool,
+                     const char*, Size>
+        cases[] = {
+            {"accepted: one pass", {}, {}, {}, false, "rSPSzpsps", {640, 480}},
+            {"within 5 points counts as right", {5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
+            {"8 off: position writes only", {8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
+            {"clamped: size twice per pass",
+             {},
+             Size{500, 400},
+             {},
+             false,
+             "rSPSzpsSSzpsSSps",
+             {500, 400}},
+            {"clamped and misplaced",
+             {0, 30},
+             {},
+             Size{800, 600},
+             false,
+             "rSPSzpsSPSzpsSPSpsP",
+             {800, 600}},
+            {"vanished: ends quietly", {}, {}, {}, true, "rSPSzpps", {400, 300}}};
+    for (const auto& [what, offset, maxSize, minSize, vanished, log, size] : cases) {
+        test::FakeDesktop desktop;
+        AccessibilityManager ax{desktop, desktop};
+        const auto id = desktop.addFocusedWindow({0, 0, 400, 300});
+        auto& window = desktop.windows[id];
+        std::tie(window.positionOffset, window.maxSize, window.minSize, window.vanished) =
+            std::tuple(offset, maxSize, minSize, vanished);
+        EXPECT_EQ(moveLog(desktop, ax, id), log) << what;
+        EXPECT_EQ(window.frame.size(), size) << what;
+    }
 }
 
 } // namespace
