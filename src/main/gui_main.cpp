@@ -8,6 +8,8 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "app/app_delegate.h"
@@ -69,14 +71,33 @@ int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command
     }
 }
 
+// Reads a setting of GNOME-style desktops through the desktop's own tool; the schema and key are
+// the program's own words, never the user's. None where the tool or the schema is missing.
+std::optional<std::string> desktopSetting(const std::string& schema, const std::string& key) {
+    const std::string command = "gsettings get " + schema + " " + key + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        return std::nullopt;
+    }
+    std::string value;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) {
+        value += buffer;
+    }
+    if (::pclose(pipe) != 0 || value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // Said once, when the program is set up: what the window manager does itself at the edges.
 void reportEdgeBehaviours(X11Connection& connection) {
     const char* home = std::getenv("HOME");
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    ConfigFolders folders{home ? home : "",
-                          config && *config == '/' ? std::string(config)
-                                                   : std::string(home ? home : "") + "/.config",
-                          [](const std::string& path) { return readWholeFile(path); }};
+    ConfigFolders folders{
+        home ? home : "",
+        config && *config == '/' ? std::string(config) : std::string(home ? home : "") + "/.config",
+        [](const std::string& path) { return readWholeFile(path); }, desktopSetting};
     for (const std::string& sentence :
          competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders)) {
         std::fprintf(stderr, "vantile: note: %s.\n", sentence.c_str());

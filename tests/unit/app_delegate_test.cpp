@@ -410,7 +410,8 @@ TEST_F(RegionEditorControlTest, CallbacksAfterTheApplicationIsGoneAndEmptyOperat
 // edge behaviour; none when empty.
 TEST(EdgeBehaviours, ReportedAsTheWindowManagersSettingsSayAndOnlyThen) {
     const std::string openbox = "<openbox_config><screenEdgeWarpTime>400</screenEdgeWarpTime>",
-                      stock = "/etc/xdg/openbox/rc.xml", fluxbox = "/h/.fluxbox/init";
+                      stock = "/etc/xdg/openbox/rc.xml", fluxbox = "/h/.fluxbox/init",
+                      xfwm4 = "/c/xfce4/xfconf/xfce-perchannel-xml/xfwm4.xml";
     const std::tuple<const char*, std::map<std::string, std::string>, std::string> cases[] = {
         {"Openbox", {{stock, openbox}}, "screenEdgeWarpTime 400"},
         {"Openbox", {{"/c/openbox/rc.xml", "<screenEdgeWarpTime>0<"}, {stock, openbox}}, ""},
@@ -422,14 +423,23 @@ TEST(EdgeBehaviours, ReportedAsTheWindowManagersSettingsSayAndOnlyThen) {
         {"Fluxbox",
          {{fluxbox, "session.screen0.workspaceWarping: true\n"}},
          "Fluxbox switches workspaces"},
-        {"i3", {{stock, openbox}}, ""}};
+        {"i3", {{stock, openbox}}, ""},
+        {"xfwm4", {}, "tile_on_move"},
+        {"xfwm4", {{xfwm4, R"(<property name="tile_on_move" type="bool" value="false"/>)"}}, ""},
+        {"KWin", {}, "ElectricBorderTiling"},
+        {"KWin", {{"/c/kwinrc", "ElectricBorderMaximize=false\nElectricBorderTiling=false"}}, ""},
+        {"Marco", {{"org.mate.Marco.general allow-tiling", "false\n"}}, ""},
+        {"Marco", {}, "allow-tiling"},
+        {"GNOME Shell", {{"org.gnome.mutter edge-tiling", "true\n"}}, "edge-tiling"}};
     for (const auto& [windowManager, files, expected] : cases) {
-        const auto found =
-            competingEdgeBehaviours(windowManager, {"/h", "/c", [&](const std::string& path) {
-                                                        return files.contains(path)
-                                                                   ? std::optional(files.at(path))
-                                                                   : std::nullopt;
-                                                    }});
+        const auto read = [&](const std::string& path) {
+            return files.contains(path) ? std::optional(files.at(path)) : std::nullopt;
+        };
+        const auto found = competingEdgeBehaviours(
+            windowManager,
+            {"/h", "/c", read, [&](const std::string& schema, const std::string& key) {
+                 return read(schema + " " + key);
+             }});
         ASSERT_EQ(found.size(), expected.empty() ? 0u : 1u) << windowManager;
         EXPECT_TRUE(found.empty() || found[0].find(expected) != std::string::npos) << found[0];
     }
