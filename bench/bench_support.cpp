@@ -16,8 +16,17 @@ bool standsAt(test::ClientWindow& window, const Rect& frame) {
            std::abs(r.width - frame.width) < 1 && std::abs(r.height - frame.height) < 1;
 }
 
+FrameExtents frameExtentsOf(test::ClientWindow& window) {
+    const auto items = test::readProperty32(window.connection(), window.id(),
+                                            test::Atoms(window.connection())("_NET_FRAME_EXTENTS"));
+    if (!items || items->size() != 4) {
+        return {};
+    }
+    return {double((*items)[0]), double((*items)[1]), double((*items)[2]), double((*items)[3])};
+}
+
 test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
-                                const test::FrameExtents& e) {
+                                const FrameExtents& e) {
     std::ostringstream geometry;
     geometry << "0," << frame.x << "," << frame.y << "," << frame.width - e.left - e.right << ","
              << frame.height - e.top - e.bottom;

@@ -19,10 +19,16 @@ namespace vantile::bench {
 // Whether the window's visible frame is the frame, to the pixel.
 bool standsAt(test::ClientWindow& window, const Rect& frame);
 
+// The window manager's frame around the client, as it publishes it.
+struct FrameExtents {
+    double left = 0, right = 0, top = 0, bottom = 0;
+};
+FrameExtents frameExtentsOf(test::ClientWindow& window);
+
 // wmctrl moving the active window so that its visible frame becomes the frame (wmctrl takes the
 // frame's corner and the client's size).
 test::ProcessOptions wmctrlMove(const std::string& display, const Rect& frame,
-                                const test::FrameExtents& extents);
+                                const FrameExtents& extents);
 
 // A mapped, active client window whose frame's corner is at the rect's corner.
 std::unique_ptr<test::ClientWindow> activeWindowAt(test::XServer& server, const Rect& frame);

@@ -70,7 +70,7 @@ std::vector<double> measure(ClientWindow& window, InputInjector& input, const st
 int main() {
     auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
     auto window = activeWindowAt(*desktop.server, elsewhere);
-    const FrameExtents extents = window->frameExtents();
+    const FrameExtents extents = frameExtentsOf(*window);
     const std::string display = desktop.server->display();
     InputInjector input(*desktop.server);
 
@@ -82,7 +82,7 @@ int main() {
     input.pressButton(1);
     input.sync();
     vantile->ping();
-    const pid_t pid = vantile->instance().pid();
+    const pid_t pid = vantile->pid();
     const double dragStart = usageOf(pid).cpuSeconds;
     const auto dragBegin = Clock::now();
     for (int i = 0; i < 5000; ++i) {

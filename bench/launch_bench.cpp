@@ -59,7 +59,7 @@ bool reset(ClientWindow& window, const VantileProgram& vantile, const std::strin
 int main() {
     auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
     auto window = activeWindowAt(*desktop.server, elsewhere);
-    const FrameExtents extents = window->frameExtents();
+    const FrameExtents extents = frameExtentsOf(*window);
     auto vantile = VantileProgram::start(*desktop.server);
 
     std::vector<double> ours, theirs;
@@ -88,7 +88,7 @@ int main() {
     std::printf("  wmctrl -r :ACTIVE: -e : %7.2f ms\n", w);
     std::printf("  ratio vantile/wmctrl  : %7.2f (target <= 1.0)\n", m / w);
 
-    const pid_t pid = vantile->instance().pid();
+    const pid_t pid = vantile->pid();
     vantile->ping();
     const ProcessUsage before = usageOf(pid);
     std::this_thread::sleep_for(std::chrono::seconds(10));

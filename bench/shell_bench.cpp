@@ -9,8 +9,7 @@
 #include "bench_support.h"
 #include "support/desktop.h"
 #include "support/input_injection.h"
-#include "support/paths.h"
-#include "support/program_home.h"
+#include "support/process.h"
 #include "support/wait.h"
 
 using namespace vantile;
@@ -26,9 +25,8 @@ const Rect elsewhere{700, 250, 520, 400};
 
 std::unique_ptr<Process> startInstance(const ProgramHome& home, const std::string& display) {
     ProcessOptions options;
-    options.argv = {programPath("vantile").string()};
-    options.stdoutFile = home.root() / "instance.log";
-    options.stderrFile = options.stdoutFile;
+    options.argv = {std::string(VANTILE_BINARY_DIR) + "/vantile"};
+    options.outputFile = home.root() / "instance.log";
     options.endsWithStarter = false;
     home.applyTo(options, display);
     return std::make_unique<Process>(options);
@@ -54,7 +52,7 @@ double launchToShortcut(Desktop& desktop, ClientWindow& window, InputInjector& i
 }
 
 void moveAway(Desktop& desktop, ClientWindow& window) {
-    Process move(wmctrlMove(desktop.server->display(), elsewhere, window.frameExtents()));
+    Process move(wmctrlMove(desktop.server->display(), elsewhere, frameExtentsOf(window)));
     move.waitExit(5000ms);
     waitUntil([&] { return standsAt(window, elsewhere); }, 3000ms, 1ms);
 }

@@ -1,6 +1,6 @@
 // The tray menu's actions as `vantile` commands, run as a user would against the real instance on
-// two RandR monitors under Openbox: listing, choosing and clearing presets, a refused request that
-// changes nothing, and quitting.
+// RandR monitors under Openbox: listing, choosing and clearing presets, a refused request that
+// changes nothing, a monitor that comes with a remembered preset, a full disk, and quitting.
 
 #include <sys/mount.h>
 
@@ -10,88 +10,74 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "support/desktop.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
-#include "support/x_server.h"
 
 namespace vantile::test {
 namespace {
 
-// The second one is taller than the primary, so its top-left corner in screen space (y up from
-// the primary's bottom) lies below zero.
+// The second one is taller than the primary, so its corner in screen space (y up from the
+// primary's bottom) lies below zero.
 const std::vector<WantedMonitor> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
                                                 {"RIGHT", 1920, 0, 1200, 1920}};
-constexpr const char* kRightKey = "1920_-840_1200_1920";
-constexpr const char* kThirdsId = "00000000-0000-0000-0000-000000000002";
+const std::string kHalves = "00000000-0000-0000-0000-000000000001";
+const std::string kThirds = "00000000-0000-0000-0000-000000000002";
 
-std::string listing(const char* rightPreset) {
-    return std::string("Screens:\n"
-                       "1\tLEFT\t1920x1080+0+0\t-\n"
-                       "2\tRIGHT\t1200x1920+1920+0\t") +
-           rightPreset +
-           "\n"
-           "Presets:\n"
-           "Halves\t00000000-0000-0000-0000-000000000001\n"
-           "Thirds\t00000000-0000-0000-0000-000000000002\n"
-           "Quarters\t00000000-0000-0000-0000-000000000003\n"
+std::string listing(const std::string& right, const std::string& extra = "") {
+    return "Screens:\n1\tLEFT\t1920x1080+0+0\t-\n2\tRIGHT\t1200x1920+1920+0\t" + right + "\n" +
+           extra + "Presets:\nHalves\t" + kHalves + "\nThirds\t" + kThirds +
+           "\nQuarters\t00000000-0000-0000-0000-000000000003\n"
            "Coding (60/40)\t00000000-0000-0000-0000-000000000004\n";
 }
 
-// The preset chosen for a screen as the program stored it; empty for none.
-std::string storedChoice(const std::filesystem::path& configDir, const char* screenKey) {
-    std::ifstream in(configDir / "active_config.json");
-    const auto document = nlohmann::json::parse(in, nullptr, false);
-    if (!document.is_object() || !document.contains("presetPerScreen")) {
-        return "<no readable active_config.json>";
+// Halves is remembered for a monitor that is not connected yet.
+class CommandsEndToEnd : public ::testing::Test, public ProgramSession {
+  protected:
+    CommandsEndToEnd()
+        : ProgramSession(WmKind::Openbox, 3920, 1920, twoMonitors, [](ProgramSession& session) {
+              std::filesystem::create_directories(session.configDir);
+              std::ofstream(session.configDir / "active_config.json")
+                  << R"({"presetPerScreen":{"3120_480_800_600":")" << kHalves << R"("}})";
+          }) {}
+
+    // The preset stored for the second monitor; empty for none.
+    std::string storedChoice() {
+        std::ifstream in(configDir / "active_config.json");
+        const auto document = nlohmann::json::parse(in, nullptr, false);
+        return document.is_object() ? document["presetPerScreen"].value("1920_-840_1200_1920", "")
+                                    : "<unreadable>";
     }
-    return document["presetPerScreen"].value(screenKey, "");
-}
+    std::string presets() { return vantile->run({"presets"}).output; }
+};
 
-TEST(CommandsEndToEnd, ListUseRefuseClearAndQuit) {
-    Desktop desktop = Desktop::start(WmKind::Openbox, 3120, 1920, twoMonitors);
-    std::filesystem::path configDir;
-    auto vantile = VantileProgram::start(*desktop.server, {}, [&](const ProgramHome& home) {
-        configDir = home.configHome() / "VantileWindowManager";
-    });
-    const auto choiceOfRight = [&] { return storedChoice(configDir, kRightKey); };
+TEST_F(CommandsEndToEnd, ListUseRefuseClearAddAMonitorAndQuit) {
+    EXPECT_EQ(vantile->run({"presets"}), (CommandResult{0, listing("-")}));
+    EXPECT_EQ(vantile->run({"use", "Thirds", "--screen", "2"}), (CommandResult{0, ""}));
+    EXPECT_EQ(presets(), listing("Thirds"));
+    EXPECT_EQ(storedChoice(), kThirds);
+    EXPECT_EQ(vantile->run({"use", "Nonsense"}),
+              (CommandResult{2, "vantile: no preset named 'Nonsense'; 'vantile presets' lists "
+                                "them\n"}));
+    EXPECT_EQ(presets(), listing("Thirds")) << "nothing changed";
+    EXPECT_EQ(vantile->run({"clear", "--screen", "2"}), (CommandResult{0, ""}));
+    EXPECT_EQ(presets(), listing("-"));
+    EXPECT_EQ(storedChoice(), "");
 
-    auto result = vantile->run({"presets"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(result.output, listing("-"));
+    // A monitor added gets the preset remembered for it.
+    desktop.server->setMonitors({twoMonitors[0], twoMonitors[1], {"EXTRA", 3120, 0, 800, 600}});
+    EXPECT_TRUE(waitUntil(
+        [&] { return presets() == listing("-", "3\tEXTRA\t800x600+3120+0\tHalves\n"); }, 10000ms))
+        << presets();
 
-    result = vantile->run({"use", "Thirds", "--screen", "2"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(result.output, "");
-    EXPECT_EQ(vantile->run({"presets"}).output, listing("Thirds"));
-    EXPECT_EQ(choiceOfRight(), kThirdsId);
-
-    result = vantile->run({"use", "Nonsense"});
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.output, "vantile: no preset named 'Nonsense'; 'vantile presets' lists them\n");
-    EXPECT_EQ(vantile->run({"presets"}).output, listing("Thirds")) << "nothing changed";
-
-    result = vantile->run({"clear", "--screen", "2"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(vantile->run({"presets"}).output, listing("-"));
-    EXPECT_EQ(choiceOfRight(), "");
-
-    result = vantile->run({"quit"});
-    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(vantile->run({"quit"}).exitCode, 0);
     EXPECT_TRUE(waitUntil([&] { return !vantile->running(); }, 5000ms)) << vantile->report();
-    result = vantile->run({"presets"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.output, "vantile: no instance is running for this display\n");
+    EXPECT_EQ(vantile->run({"presets"}),
+              (CommandResult{1, "vantile: no instance is running for this display\n"}));
 }
 
 // A full disk under the configuration folder: the choice takes effect, and the command says that
 // it could not be kept instead of reporting success.
-TEST(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
-    Desktop desktop = Desktop::start(WmKind::Openbox, 3120, 1920, twoMonitors);
-    std::filesystem::path configDir;
-    auto vantile = VantileProgram::start(*desktop.server, {}, [&](const ProgramHome& home) {
-        configDir = home.configHome() / "VantileWindowManager";
-    });
+TEST_F(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
     if (::mount("tmpfs", configDir.c_str(), "tmpfs", 0, "size=16k") != 0) {
         GTEST_SKIP() << "mounting a small file system needs root";
     }
@@ -103,11 +89,10 @@ TEST(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
     const std::string block(4096, 'x');
     while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
     }
-
     const auto result = vantile->run({"use", "Thirds", "--screen", "2"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("could not be written"), std::string::npos) << result.output;
-    EXPECT_EQ(vantile->run({"presets"}).output, listing("Thirds")) << "in use all the same";
+    EXPECT_EQ(presets(), listing("Thirds")) << "in use all the same";
 }
 
 } // namespace

@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "support/client_window.h"
-#include "support/desktop.h"
-#include "support/input_injection.h"
-#include "support/rect_printing.h"
 #include "support/titled_windows.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
@@ -17,170 +14,147 @@
 namespace vantile::test {
 namespace {
 
-namespace keysym {
-constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, shiftL = 0xffe1;
-constexpr xcb_keysym_t left = 0xff51, right = 0xff53, numLock = 0xff7f, capsLock = 0xffe5;
-constexpr xcb_keysym_t two = 0x32;
-} // namespace keysym
+constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, shiftL = 0xffe1, left = 0xff51,
+                       right = 0xff53, numLock = 0xff7f, capsLock = 0xffe5, two = 0x32;
 
-// Thirds on the 1920 x 1080 monitor, remembered from an earlier run.
-void rememberThirds(const ProgramHome& home) {
-    const auto folder = home.configHome() / "VantileWindowManager";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "active_config.json")
-        << R"({"presetPerScreen":{"0_0_1920_1080":"00000000-0000-0000-0000-000000000002"}})";
-}
-
-std::string describeAll(const std::vector<Rect>& rects) {
-    std::string out;
-    for (const Rect& r : rects) {
-        out += describe(r) + " ";
-    }
-    return out.empty() ? "none" : out;
-}
-
-bool overlayAt(XServer& server, const Rect& rect) {
-    for (const Rect& overlay : viewableOverlays(server.connection())) {
-        if (overlay == rect) {
-            return true;
-        }
-    }
-    return false;
-}
-
-class InputEndToEnd : public ::testing::Test {
+// Thirds on the monitor, remembered from an earlier run; Caps Lock may be locked before the
+// program starts.
+class InputEndToEnd : public ::testing::Test, public ProgramSession {
   protected:
-    InputEndToEnd() : desktop(Desktop::start(WmKind::Openbox, 1920, 1080)) {
-        ClientWindowOptions options;
-        options.x = 300;
-        options.y = 200;
-        window = ClientWindow::create(*desktop.server, options);
-        window->map();
-        window->activate();
-        vantile = VantileProgram::start(*desktop.server, {}, rememberThirds);
-        input = std::make_unique<InputInjector>(*desktop.server);
-        start = window->visibleFrameInRoot();
-    }
+    explicit InputEndToEnd(bool capsLocked = false)
+        : ProgramSession(WmKind::Openbox, 1920, 1080, {}, [=](ProgramSession& session) {
+              std::filesystem::create_directories(session.configDir);
+              std::ofstream(session.configDir / "active_config.json")
+                  << R"({"presetPerScreen":{"0_0_1920_1080":")"
+                  << R"(00000000-0000-0000-0000-000000000002"}})";
+              if (capsLocked) {
+                  session.input->tapKey(session.input->keycodeOf(capsLock));
+                  session.input->sync();
+              }
+          }) {}
 
-    xcb_keycode_t key(xcb_keysym_t sym) { return input->keycodeOf(sym); }
-    // Input reaches the program, and the program has acted on it.
-    void settle() {
-        input->sync();
-        ASSERT_TRUE(vantile->ping()) << vantile->report();
+    // Whether the program's preview is up over exactly the rect (or, for none, nothing is up).
+    bool previewIs(std::optional<Rect> rect) {
+        return waitUntil(
+            [&] {
+                const auto overlays = viewableOverlays(desktop.server->connection());
+                return rect ? std::ranges::count(overlays, *rect) == 1 : overlays.empty();
+            },
+            2000ms);
     }
-    void expectAt(const Rect& target, const std::string& step) {
-        EXPECT_TRUE(window->waitForVisibleFrame(target, 2000ms, 1.0))
-            << step << ": stands at " << describe(window->lastSeenFrame());
-    }
-    void expectUnmoved(const std::string& step) {
-        EXPECT_EQ(window->visibleFrameInRoot(), start) << step;
-    }
-
-    Desktop desktop;
-    std::unique_ptr<ClientWindow> window;
-    std::unique_ptr<VantileProgram> vantile;
-    std::unique_ptr<InputInjector> input;
-    Rect start;
 };
 
-TEST_F(InputEndToEnd, ControlAltArrowsNeedExactlyThoseModifiersNumLockAside) {
-    input->chord(
-        {key(keysym::controlL), key(keysym::altL), key(keysym::shiftL), key(keysym::left)});
-    settle();
-    expectUnmoved("with Shift added");
+class InputWithCapsLockOn : public InputEndToEnd {
+  protected:
+    InputWithCapsLockOn() : InputEndToEnd(true) {}
+};
 
-    input->tapKey(key(keysym::capsLock));
-    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::left)});
-    input->tapKey(key(keysym::capsLock));
-    settle();
-    expectUnmoved("with Caps Lock on");
+// Each press counts with the modifiers held when it was made, though all of them reach the
+// program before it reads any.
+TEST_F(InputWithCapsLockOn, ShortcutsNeedExactlyTheirModifiersNumLockAsideAndUseTheRegions) {
+    keys({controlL, altL, left});
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Caps Lock on since before the start";
+    keys({capsLock});
+    keys({controlL, altL, shiftL, left});
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Shift added";
+    keys({capsLock});
+    keys({controlL, altL, left});
+    keys({capsLock});
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Caps Lock on";
+    input->chord({input->keycodeOf(controlL), input->keycodeOf(altL)});
+    keys({left});
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "Left after Ctrl+Alt were let go";
 
-    input->tapKey(key(keysym::numLock));
-    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::left)});
-    settle();
-    expectAt({0, 0, 960, 1080}, "Ctrl+Alt+Left with Num Lock on");
-    input->tapKey(key(keysym::numLock));
-    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::right)});
-    settle();
-    expectAt({960, 0, 960, 1080}, "Ctrl+Alt+Right");
-    EXPECT_TRUE(vantile->running()) << vantile->report();
+    keys({numLock});
+    keys({controlL, altL, left});
+    EXPECT_TRUE(windowLandsAt({0, 0, 960, 1080})) << "Ctrl+Alt+Left with Num Lock on";
+    keys({numLock});
+    keys({controlL, altL, right});
+    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "Ctrl+Alt+Right";
+    keys({controlL, altL, two});
+    EXPECT_TRUE(windowLandsAt({640, 0, 640, 1080})) << "Ctrl+Alt+2: the middle third";
+    keys({altL, right});
+    EXPECT_TRUE(windowLandsAt({1280, 0, 640, 1080})) << "Alt+Right: the right third";
 }
 
-TEST_F(InputEndToEnd, DigitsAndAltArrowsUseTheRememberedRegions) {
-    input->chord({key(keysym::controlL), key(keysym::altL), key(keysym::two)});
-    settle();
-    expectAt({640, 0, 640, 1080}, "Ctrl+Alt+2: the middle third");
-    input->chord({key(keysym::altL), key(keysym::right)});
-    settle();
-    expectAt({1280, 0, 640, 1080}, "Alt+Right: the right third");
-}
-
-TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnaps) {
+// Motion is heard only while the button is held, from the moment the program saw the press (a
+// person's drag takes far longer than that), hence the settling after it.
+TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnapsButNotAfterLeavingIt) {
     input->moveTo(960, 540);
     input->pressButton(1);
-    // Motion is heard only while the button is held, from the moment the program saw the press
-    // (a person's drag takes far longer than that).
     settle();
     input->moveTo(500, 540);
     input->moveTo(2, 540);
     settle();
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return overlayAt(*desktop.server, {0, 0, 960, 1080});
-        },
-        2000ms))
-        << "no preview over the left half; overlays: "
-        << describeAll(viewableOverlays(desktop.server->connection()));
-    input->moveTo(2, 2);
+    EXPECT_TRUE(previewIs(Rect{0, 0, 960, 1080})) << "no preview over the left half";
+    input->moveTo(960, 540);
     settle();
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return overlayAt(*desktop.server, {0, 0, 960, 540});
-        },
-        2000ms))
-        << "the preview did not move to the top-left quarter";
+    EXPECT_TRUE(previewIs(std::nullopt)) << "the preview stays away from the edges";
     input->releaseButton(1);
     settle();
-    expectAt({0, 0, 960, 540}, "released in the top-left corner");
-    EXPECT_TRUE(
-        waitUntil([&] { return viewableOverlays(desktop.server->connection()).empty(); }, 2000ms))
-        << "the preview stays after the release";
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "released away from every edge";
+    // Neither motion after the release nor a drag with another button (on the window, where the
+    // window manager keeps its menus away) is a drag to snap.
+    for (const std::uint8_t button : {0, 3, 2}) {
+        input->moveTo(int(start.midX()), int(start.midY()));
+        if (button != 0) {
+            input->pressButton(button);
+        }
+        settle();
+        input->moveTo(2, int(start.midY()));
+        settle();
+        EXPECT_FALSE(waitUntil(
+            [&] { return !viewableOverlays(desktop.server->connection()).empty(); }, 300ms))
+            << "a preview with button " << int(button);
+        if (button != 0) {
+            input->releaseButton(button);
+        }
+    }
+    input->moveTo(960, 540);
+    settle();
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "dragged with another button";
+
+    input->pressButton(1);
+    settle();
+    input->moveTo(2, 540);
+    input->moveTo(2, 2);
+    settle();
+    EXPECT_TRUE(previewIs(Rect{0, 0, 960, 540})) << "no preview over the top-left quarter";
+    input->releaseButton(1);
+    settle();
+    EXPECT_TRUE(windowLandsAt({0, 0, 960, 540})) << "released in the top-left corner";
+    EXPECT_TRUE(previewIs(std::nullopt)) << "the preview stays after the release";
+
+    // Left-handed, the physical button 3 drags.
+    input->swapPrimaryButton();
+    input->moveTo(960, 540);
+    input->pressButton(3);
+    settle();
+    input->moveTo(1917, 540);
+    settle();
+    EXPECT_TRUE(previewIs(Rect{960, 0, 960, 1080})) << "no preview over the right half";
+    input->releaseButton(3);
+    settle();
+    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "released at the right edge";
 }
 
+// The window manager holds the pointer while it moves a window by its title bar.
 TEST_F(InputEndToEnd, DraggingAWindowByItsTitleBarToTheEdgeSnapsIt) {
-    const Rect frame = window->visibleFrameInRoot();
-    input->moveTo(int(frame.x + 60), int(frame.y + 8)); // on the title bar
+    input->moveTo(int(start.x + 60), int(start.y + 8));
     input->pressButton(1);
     settle();
     // The first motion past the threshold starts the window manager's move; later ones carry it.
     for (int step = 1; step <= 5; ++step) {
-        input->moveTo(int(frame.x + 60 - 10 * step), int(frame.y + 8 + 30 * step));
+        input->moveTo(int(start.x + 60 - 10 * step), int(start.y + 8 + 30 * step));
         settle();
     }
-    EXPECT_TRUE(waitUntil([&] { return window->visibleFrameInRoot().y > frame.y + 50; }, 2000ms))
+    EXPECT_TRUE(waitUntil([&] { return window->visibleFrameInRoot().y > start.y + 50; }, 2000ms))
         << "the window manager did not move the window: " << describe(window->lastSeenFrame());
     input->moveTo(2, 540);
     settle();
     input->releaseButton(1);
     settle();
-    expectAt({0, 0, 960, 1080}, "released at the left edge");
-}
-
-TEST_F(InputEndToEnd, DragIntoAZoneAndBackOutSnapsNothing) {
-    input->moveTo(960, 540);
-    input->pressButton(1);
-    settle();
-    input->moveTo(2, 540);
-    settle();
-    EXPECT_TRUE(
-        waitUntil([&] { return !viewableOverlays(desktop.server->connection()).empty(); }, 2000ms));
-    input->moveTo(960, 540);
-    settle();
-    EXPECT_TRUE(
-        waitUntil([&] { return viewableOverlays(desktop.server->connection()).empty(); }, 2000ms));
-    input->releaseButton(1);
-    settle();
-    expectUnmoved("released away from every edge");
+    EXPECT_TRUE(windowLandsAt({0, 0, 960, 1080})) << "released at the left edge";
 }
 
 } // namespace

@@ -4,66 +4,33 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "support/client_window.h"
-#include "support/desktop.h"
-#include "support/paths.h"
-#include "support/process.h"
-#include "support/program_home.h"
-#include "support/rect_printing.h"
-#include "support/temp_dir.h"
+#include "support/vantile_program.h"
 #include "support/wait.h"
-#include "support/x_server.h"
 
 namespace vantile::test {
 namespace {
 
-std::optional<int> runToEnd(std::vector<std::string> argv, std::string* output = nullptr,
-                            const ProgramHome* home = nullptr, const std::string& display = {}) {
+// Runs the program to its end: its exit code and output.
+std::pair<std::optional<int>, std::string> runToEnd(ProcessOptions options) {
     TempDir logs;
-    ProcessOptions options;
-    options.argv = std::move(argv);
-    options.stdoutFile = logs.path() / "out.log";
-    options.stderrFile = options.stdoutFile;
-    if (home) {
-        home->applyTo(options, display);
-    }
+    options.outputFile = logs.path() / "out.log";
     Process process(options);
     const auto code = process.waitExit(60000ms);
-    if (output) {
-        std::ifstream in(*options.stdoutFile);
-        std::ostringstream text;
-        text << in.rdbuf();
-        *output = text.str();
-    }
-    return code;
-}
-
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {code, readTextFile(*options.outputFile)};
 }
 
 TEST(Install, DesktopFilesHelpAndAMovableTreeThatRuns) {
     TempDir prefix;
-    std::string output;
-    ASSERT_EQ(
-        runToEnd({"cmake", "--install", VANTILE_BINARY_DIR, "--prefix", prefix.path().string()},
-                 &output),
-        0)
-        << output;
+    const auto installed =
+        runToEnd({{"cmake", "--install", VANTILE_BINARY_DIR, "--prefix", prefix.path()}});
+    ASSERT_EQ(installed.first, 0) << installed.second;
     const auto share = prefix.path() / "share";
-    const auto entry = share / "applications" / "vantile.desktop";
-    const auto autostart = share / "vantile" / "autostart" / "vantile.desktop";
-    for (const auto& desktopFile : {entry, autostart}) {
-        ASSERT_EQ(runToEnd({"desktop-file-validate", desktopFile.string()}, &output), 0)
-            << desktopFile << ": " << output;
+    const auto entry = share / "applications/vantile.desktop";
+    for (const auto& file : {entry, share / "vantile/autostart/vantile.desktop"}) {
+        const auto valid = runToEnd({{"desktop-file-validate", file}});
+        EXPECT_EQ(valid.first, 0) << file << ": " << valid.second;
     }
-    const std::string entryText = contents(entry);
+    const std::string entryText = readTextFile(entry);
     EXPECT_NE(entryText.find("\nMimeType=x-scheme-handler/vantile;\n"), std::string::npos);
     EXPECT_NE(entryText.find("\nExec=vantile %u\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_regular_file(share / "vantile/help/desktop-control.html"));
@@ -72,24 +39,19 @@ TEST(Install, DesktopFilesHelpAndAMovableTreeThatRuns) {
 
     // Moved elsewhere, the installed command still starts its own instance program.
     TempDir moved;
-    std::filesystem::rename(prefix.path() / "bin", moved.path() / "bin");
-    std::filesystem::rename(prefix.path() / "libexec", moved.path() / "libexec");
-    std::filesystem::rename(share, moved.path() / "share");
+    for (const char* folder : {"bin", "libexec", "share"}) {
+        std::filesystem::rename(prefix.path() / folder, moved.path() / folder);
+    }
     auto server = XServer::start(800, 600);
     ProgramHome home;
-    const std::string vantile = (moved.path() / "bin" / "vantile").string();
-    ProcessOptions instanceOptions;
-    instanceOptions.argv = {vantile, "--strict-x-errors"};
-    instanceOptions.stdoutFile = home.root() / "instance.log";
-    instanceOptions.stderrFile = instanceOptions.stdoutFile;
-    home.applyTo(instanceOptions, server->display());
-    Process instance(instanceOptions);
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return runToEnd({vantile, "--ping"}, nullptr, &home, server->display()) == 0;
-        },
-        10000ms, 50ms))
-        << instance.report();
+    ProcessOptions instance{{moved.path() / "bin/vantile", "--strict-x-errors"}};
+    instance.outputFile = home.root() / "instance.log";
+    home.applyTo(instance, server->display());
+    Process running(instance);
+    ProcessOptions ping{{moved.path() / "bin/vantile", "--ping"}};
+    home.applyTo(ping, server->display());
+    EXPECT_TRUE(waitUntil([&] { return runToEnd(ping).first == 0; }, 10000ms, 50ms))
+        << running.report();
 }
 
 } // namespace

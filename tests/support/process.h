@@ -1,7 +1,6 @@
 #pragma once
 
-// A child program started with posix_spawn. The destructor stops it (SIGTERM, then SIGKILL after
-// a grace period) and always reaps it, so no test leaves a stray process behind.
+// Child programs of a test, and the private home a program under test runs in.
 
 #include <sys/types.h>
 
@@ -13,73 +12,72 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace vantile::test {
 
 using namespace std::chrono_literals;
 
 struct ProcessOptions {
-    // Program and arguments; the program is looked up in PATH when it has no slash.
-    std::vector<std::string> argv;
-    // Variables added to (or replacing those of) this process's environment.
-    std::map<std::string, std::string> environment;
-    // Variables of this process's environment the child does not get.
-    std::vector<std::string> removedEnvironment;
-    // Where standard output and standard error go (the same file may be given for both); they
-    // are inherited from this process when not given. Standard input is always /dev/null.
-    std::optional<std::filesystem::path> stdoutFile;
-    std::optional<std::filesystem::path> stderrFile;
+    // The program is looked up in PATH when it has no slash.
+    std::vector<std::string> argv{};
+    // Variables added to (or replacing) this process's environment.
+    std::map<std::string, std::string> environment{};
+    // Where standard output and standard error both go; inherited when not given.
+    std::optional<std::filesystem::path> outputFile{};
     // Descriptors of this process handed to the child: {descriptor here, number in the child}.
-    std::vector<std::pair<int, int>> passedDescriptors;
-    // Runs the child in a process group of its own, so that stopping it also stops every process
-    // it started.
-    bool ownProcessGroup = true;
-    // Has the kernel kill the child (SIGKILL, through util-linux's setpriv --pdeathsig) when the
-    // thread that started it ends without stopping it: a crashed test, a death test's child. So
-    // start programs that must outlive a thread from the test's main thread.
+    std::vector<std::pair<int, int>> passedDescriptors{};
+    // Whether the kernel kills the child when the thread that started it ends (through setpriv);
+    // benchmarks start programs directly, as a shell would, so that the wrapper costs nothing.
     bool endsWithStarter = true;
 };
 
+// A child started with posix_spawn in a process group of its own. The kernel kills it when the
+// thread that started it ends (a crashed test), and the destructor stops its group (SIGTERM, then
+// SIGKILL) and reaps it, so that no test leaves a stray process behind.
 class Process {
   public:
-    // Starts the program; throws HarnessError when it cannot be started.
+    // Throws HarnessError when the program cannot be started.
     explicit Process(ProcessOptions options);
-    ~Process();
+    ~Process() { terminate(); }
     Process(Process&& other) noexcept;
-    Process& operator=(Process&& other) noexcept;
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
+    bool running() const { return !reap(false); }
     pid_t pid() const { return pid_; }
-    const ProcessOptions& options() const { return options_; }
-    bool running() const;
-
-    // Waits for the program to end: its exit code, or none when it is still running at the
-    // deadline or was ended by a signal (termSignal() then tells which).
+    // The exit code; none when it still runs at the deadline or was ended by a signal.
     std::optional<int> waitExit(std::chrono::milliseconds deadline);
-    std::optional<int> termSignal() const;
-
-    // Sends a signal to the program (and its process group when it has one of its own).
-    void sendSignal(int signal) const;
-
-    // SIGTERM, then SIGKILL when it has not ended within the grace period; always reaps.
-    void terminate(std::chrono::milliseconds grace = 2000ms);
-
-    // How it ended: "exited with 3", "killed by signal 11 (SIGSEGV)", "still running".
+    void terminate();
+    // "exited with 3", "killed by signal 11", "still running".
     std::string describe() const;
-
-    // For failure messages: the program's name, how it ended, and the end of its captured output.
+    // For failure messages: the program, how it ended, and the end of its output.
     std::string report() const;
 
   private:
     bool reap(bool block) const;
-    void killGroupRemnants() const;
 
     ProcessOptions options_;
     pid_t pid_ = -1;
     mutable std::optional<int> waitStatus_;
 };
 
-// How a wait status from waitpid reads in a failure message.
-std::string describeWaitStatus(int status);
+// The whole file, or an empty string when it cannot be read.
+std::string readTextFile(const std::filesystem::path& path);
+
+// HOME, the XDG folders and a runtime folder (0700) in a temporary directory that goes away with
+// it, for a program started by a test.
+class ProgramHome {
+  public:
+    ProgramHome();
+    const std::filesystem::path& root() const { return dir_.path(); }
+    std::filesystem::path configHome() const { return root() / "home/.config"; }
+    std::filesystem::path runtimeDir() const { return root() / "runtime"; }
+    // Points the program at this home and the display (variables set before stay).
+    void applyTo(ProcessOptions& options, const std::string& display) const;
+
+  private:
+    TempDir dir_{"vantile-home"};
+};
 
 } // namespace vantile::test

@@ -1,38 +1,16 @@
 #include "support/vantile_program.h"
 
-#include <fstream>
-#include <sstream>
+#include <unistd.h>
 
-#include "support/harness_error.h"
-#include "support/paths.h"
 #include "support/wait.h"
-#include "support/x_server.h"
 
 namespace vantile::test {
 
-namespace {
-std::string readAll(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-} // namespace
-
-VantileProgram::VantileProgram(std::string display, std::unique_ptr<ProgramHome> home)
-    : display_(std::move(display)), home_(std::move(home)) {}
-
-VantileProgram::~VantileProgram() {
-    if (instance_) {
-        instance_->terminate();
-    }
-}
-
 ProcessOptions VantileProgram::commandOptions(const std::vector<std::string>& args) const {
     ProcessOptions options;
-    options.argv = {programPath("vantile").string()};
+    options.argv = {std::string(VANTILE_BINARY_DIR) + "/vantile"};
     options.argv.insert(options.argv.end(), args.begin(), args.end());
-    home_->applyTo(options, display_);
+    home_.applyTo(options, display_);
     return options;
 }
 
@@ -40,59 +18,97 @@ std::unique_ptr<VantileProgram>
 VantileProgram::start(XServer& server, std::vector<std::string> extraArgs,
                       const std::function<void(const ProgramHome&)>& prepare,
                       const std::map<std::string, std::string>& environment) {
-    std::unique_ptr<VantileProgram> program(
-        new VantileProgram(server.display(), std::make_unique<ProgramHome>()));
+    std::unique_ptr<VantileProgram> program(new VantileProgram(server.display()));
     if (prepare) {
-        prepare(*program->home_);
+        prepare(program->home_);
     }
-    std::vector<std::string> args{"--strict-x-errors"};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    auto options = program->commandOptions(args);
+    extraArgs.insert(extraArgs.begin(), "--strict-x-errors");
+    auto options = program->commandOptions(extraArgs);
     options.environment.insert(environment.begin(), environment.end());
-    options.stdoutFile = program->home_->root() / "instance.log";
-    options.stderrFile = options.stdoutFile;
+    options.outputFile = program->home_.root() / "instance.log";
     program->instance_ = std::make_unique<Process>(options);
-    const bool answered =
-        waitUntil([&] { return !program->instance_->running() || program->ping(); }, 10000ms, 20ms);
-    if (!answered || !program->instance_->running()) {
-        throw HarnessError("vantile did not start answering: " + program->instance_->report());
+    const auto running = [&] { return program->running(); };
+    if (!waitUntil([&] { return !running() || program->ping(); }, 10000ms, 20ms) || !running()) {
+        throw HarnessError("vantile did not start answering: " + program->report());
     }
     return program;
 }
 
 CommandResult VantileProgram::run(const std::vector<std::string>& args) const {
     auto options = commandOptions(args);
-    const auto log = home_->root() / ("command-" + std::to_string(::getpid()) + ".log");
-    options.stdoutFile = log;
-    options.stderrFile = log;
+    options.outputFile = home_.root() / ("command-" + std::to_string(gettid()) + ".log");
     Process command(options);
-    CommandResult result;
-    result.exitCode = command.waitExit(10000ms);
-    result.output = readAll(log);
+    CommandResult result{command.waitExit(10000ms), {}};
+    result.output = readTextFile(*options.outputFile);
     if (!result.exitCode) {
         result.output += "[" + command.describe() + "]";
     }
     return result;
 }
 
-std::filesystem::path VantileProgram::socketPath() const {
-    // ":N" -> "N.sock", as the program names it.
-    return home_->runtimeDir() / "vantile" / (display_.substr(display_.find(':') + 1) + ".sock");
-}
-
-bool VantileProgram::ping() const {
-    const auto result = run({"--ping"});
-    return result.exitCode == 0;
-}
-
 void VantileProgram::snap(const std::string& action) const {
-    const auto result = run({"snap", action});
-    if (result.exitCode != 0) {
+    if (const auto result = run({"snap", action}); result.exitCode != 0) {
         throw HarnessError("vantile snap " + action + " failed: " + result.output);
     }
     if (!ping()) {
         throw HarnessError("vantile did not answer after snap " + action + ": " + report());
     }
+}
+
+// ":N" -> "N.sock", as the program names it.
+std::filesystem::path VantileProgram::socketPath() const {
+    return home_.runtimeDir() / "vantile" / (display_.substr(display_.find(':') + 1) + ".sock");
+}
+
+ProgramSession::ProgramSession(WmKind wm, int width, int height,
+                               const std::vector<WantedMonitor>& monitors,
+                               const std::function<void(ProgramSession&)>& prepare,
+                               const std::map<std::string, std::string>& environment)
+    : desktop(Desktop::start(wm, width, height, monitors)),
+      input(std::make_unique<InputInjector>(*desktop.server)),
+      window(ClientWindow::create(*desktop.server, {.x = 300, .y = 200})) {
+    window->map();
+    window->activate();
+    const auto prepared = [&](const ProgramHome& home) {
+        configDir = home.configHome() / "VantileWindowManager";
+        if (prepare) {
+            prepare(*this);
+        }
+    };
+    vantile = VantileProgram::start(*desktop.server, {}, prepared, environment);
+    start = window->visibleFrameInRoot();
+}
+
+void ProgramSession::settle() {
+    input->sync();
+    if (!vantile->ping()) {
+        throw HarnessError("vantile stopped answering: " + vantile->report());
+    }
+}
+
+void ProgramSession::keys(const std::vector<xcb_keysym_t>& keysyms) {
+    std::vector<xcb_keycode_t> codes;
+    for (const xcb_keysym_t keysym : keysyms) {
+        codes.push_back(input->keycodeOf(keysym));
+    }
+    input->chord(codes);
+    settle();
+}
+
+void ProgramSession::click(int x, int y) {
+    input->moveTo(x, y);
+    input->pressButton(1);
+    input->releaseButton(1);
+    settle();
+}
+
+::testing::AssertionResult ProgramSession::windowLandsAt(const Rect& target) {
+    if (window->waitForVisibleFrame(target, 2000ms)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "the window stands at " << describe(window->lastSeenFrame()) << ", not at "
+           << describe(target);
 }
 
 } // namespace vantile::test

@@ -1,59 +1,86 @@
 #pragma once
 
-// The real vantile binaries, run against a test's X server with a private home: the long-running
+// The real vantile binaries run against a test's X server with a private home: the long-running
 // instance, and the `vantile` command that talks to it.
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "support/client_window.h"
+#include "support/desktop.h"
+#include "support/input_injection.h"
 #include "support/process.h"
-#include "support/program_home.h"
 
 namespace vantile::test {
 
-class XServer;
-
-// The result of one run of the `vantile` command.
 struct CommandResult {
     std::optional<int> exitCode;
     std::string output; // standard output and standard error together
+    friend bool operator==(const CommandResult&, const CommandResult&) = default;
+    friend void PrintTo(const CommandResult& result, std::ostream* out) {
+        *out << "exit " << result.exitCode.value_or(-1) << ", output \"" << result.output << "\"";
+    }
 };
 
 class VantileProgram {
   public:
-    // Starts `vantile --strict-x-errors` (which becomes the instance), with the variables added
-    // to its environment, and waits until it answers a ping; throws HarnessError, saying whether
-    // it crashed or hung, when it does not.
+    // Starts `vantile --strict-x-errors ARGS...` (which becomes the instance) after `prepare` has
+    // seen its home, with the variables added to its environment, and waits until it answers a
+    // ping; throws HarnessError when it does not.
     static std::unique_ptr<VantileProgram>
     start(XServer& server, std::vector<std::string> extraArgs = {},
           const std::function<void(const ProgramHome&)>& prepare = {},
           const std::map<std::string, std::string>& environment = {});
-    ~VantileProgram();
 
-    // Runs `vantile ARGS...` to its end (with a deadline) in the instance's environment.
+    // Runs `vantile ARGS...` to its end (within 10 s) in the instance's environment.
     CommandResult run(const std::vector<std::string>& args) const;
     // `vantile snap ACTION`, then a ping, so that the move has been carried out on return;
     // throws HarnessError when either fails.
     void snap(const std::string& action) const;
-    // True when the instance answered a ping (it has handled everything sent before).
-    bool ping() const;
-
+    // Whether the instance answered a ping: it has handled everything sent before.
+    bool ping() const { return run({"--ping"}).exitCode == 0; }
     bool running() const { return instance_->running(); }
-    // Where the instance listens.
-    std::filesystem::path socketPath() const;
+    pid_t pid() const { return instance_->pid(); }
     std::string report() const { return instance_->report(); }
-    const Process& instance() const { return *instance_; }
+    std::filesystem::path socketPath() const;
     ProcessOptions commandOptions(const std::vector<std::string>& args) const;
 
   private:
-    VantileProgram(std::string display, std::unique_ptr<ProgramHome> home);
+    VantileProgram(std::string display) : display_(std::move(display)) {}
 
     std::string display_;
-    std::unique_ptr<ProgramHome> home_;
+    ProgramHome home_;
     std::unique_ptr<Process> instance_;
+};
+
+// Where most end-to-end tests begin: a desktop with a client window at (300, 200), active, the
+// program started (after `prepare` has seen the session, its configuration folder named), and
+// XTest input at hand.
+struct ProgramSession {
+    ProgramSession(WmKind wm, int width, int height,
+                   const std::vector<WantedMonitor>& monitors = {},
+                   const std::function<void(ProgramSession&)>& prepare = {},
+                   const std::map<std::string, std::string>& environment = {});
+    // The input made so far has reached the program, and it has acted on it.
+    void settle();
+    // Presses the keys (X keysyms) in order and lets them go in reverse, then settles.
+    void keys(const std::vector<xcb_keysym_t>& keysyms);
+    void click(int x, int y);
+    // Waits until the window's visible frame is the target.
+    ::testing::AssertionResult windowLandsAt(const Rect& target);
+
+    Desktop desktop;
+    std::unique_ptr<InputInjector> input;
+    std::unique_ptr<ClientWindow> window;
+    std::filesystem::path configDir;
+    std::unique_ptr<VantileProgram> vantile;
+    Rect start;
 };
 
 } // namespace vantile::test
