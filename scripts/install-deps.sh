@@ -12,7 +12,7 @@ build_pkgs=(
   libgtest-dev libgmock-dev nlohmann-json3-dev uuid-dev
 )
 run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool netpbm desktop-file-utils)
-test_pkgs=(xvfb openbox icewm fluxbox i3-wm xfwm4 dbus-daemon x11-xserver-utils x11-utils wmctrl xbindkeys python3 clang-14 libclang-rt-14-dev
+test_pkgs=(xvfb openbox icewm fluxbox i3-wm xfwm4 dbus-daemon x11-xserver-utils x11-utils xterm wmctrl xbindkeys python3 clang-14 libclang-rt-14-dev
   desktop-file-utils)
 
 case "$what" in

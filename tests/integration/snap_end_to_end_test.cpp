@@ -103,6 +103,37 @@ INSTANTIATE_TEST_SUITE_P(
                       Layout{"Xfwm4OneMonitor", WmKind::Xfwm4, false, 1, "tile_on_move"}),
     [](const auto& info) { return info.param.name; });
 
+// A real xterm, which has an X border of its own and resizes in steps of its character cell, goes
+// back exactly where it stood after snap and restore, cycle after cycle (floating under i3, as
+// its class is the test clients').
+class Xterm : public ::testing::TestWithParam<WmKind> {};
+
+TEST_P(Xterm, SnapAndRestoreCyclesReturnExactly) {
+    auto desktop = Desktop::start(GetParam(), 1920, 1080);
+    const std::string display = desktop.server->display();
+    Process xterm({.argv = {"xterm", "-class", "VantileTestClient", "-geometry", "80x24+200+200",
+                            "-T", "cycled"},
+                   .environment = {{"DISPLAY", display}}});
+    const auto where = [&] {
+        return viewableWindowsTitled(desktop.server->connection(), "cycled");
+    };
+    ASSERT_TRUE(waitUntil([&] { return where().size() == 1; }, 5000ms)) << xterm.report();
+    auto vantile = VantileProgram::start(*desktop.server);
+    Process activate({.argv = {"wmctrl", "-a", "cycled"}, .environment = {{"DISPLAY", display}}});
+    ASSERT_EQ(activate.waitExit(5000ms), 0);
+    const Rect start = where()[0];
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        vantile->snap("leftHalf");
+        ASSERT_TRUE(waitUntil([&] { return where()[0].x < 50; }, 2000ms)) << describe(where()[0]);
+        vantile->snap("restore");
+        ASSERT_TRUE(waitUntil([&] { return where()[0] == start; }, 2000ms))
+            << "cycle " << cycle << ": " << describe(where()[0]) << " instead of "
+            << describe(start);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, Xterm, ::testing::Values(WmKind::Openbox, WmKind::I3));
+
 class SnapOnOpenbox : public ::testing::Test, public ProgramSession {
   protected:
     SnapOnOpenbox() : ProgramSession(WmKind::Openbox, 1920, 1080) {}
