@@ -226,25 +226,33 @@ class RegionEditorUnderWm : public RegionEditorEndToEnd,
     }
 };
 
-// The toolbar stays above the editor windows and is drawn: inside its rounded corners, the
-// panel's colour and its controls, not one flat colour.
+// The toolbar stays above the editor windows and is drawn, on either monitor (no compositor
+// runs): inside its rounded corners, the panel's colour and its controls, not one flat colour.
 TEST_P(RegionEditorUnderWm, TheToolbarIsDrawnStaysOnTopAndItsPresetListKeepsItsKeys) {
+    const auto expectToolbarDrawn = [&] {
+        const Rect inner = inset(viewableWindowsTitled(x(), kToolbarTitle).at(0), 12, 12);
+        std::set<std::uint32_t> colours;
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                const auto pixels = rootPixels(*desktop.server, inner);
+                colours = std::set<std::uint32_t>(pixels.begin(), pixels.end());
+                return colours.size() > 2;
+            },
+            6000ms))
+            << colours.size() << " colours in the toolbar at " << describe(inner);
+    };
     for (int opening = 1; opening <= 3; ++opening) {
         openEditor();
         expectToolbarOnTop("opening " + std::to_string(opening));
         closeEditor({keysym::escape});
     }
+    input->moveTo(2500, 700); // the second monitor, where the toolbar then goes
     openEditor();
-    const Rect inner = inset(viewableWindowsTitled(x(), kToolbarTitle).at(0), 12, 12);
-    std::set<std::uint32_t> colours;
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            const auto pixels = rootPixels(*desktop.server, inner);
-            colours = std::set<std::uint32_t>(pixels.begin(), pixels.end());
-            return colours.size() > 2;
-        },
-        6000ms))
-        << colours.size() << " colours in the toolbar at " << describe(inner);
+    expectToolbarDrawn();
+    closeEditor({keysym::escape});
+    input->moveTo(900, 700);
+    openEditor();
+    expectToolbarDrawn();
     ASSERT_EQ(vantile->run({"show"}).exitCode, 0);
     settle();
     expectToolbarOnTop("vantile show");
