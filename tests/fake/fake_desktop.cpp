@@ -6,12 +6,6 @@
 
 namespace vantile::test {
 
-std::string describe(const Rect& r) {
-    std::ostringstream out;
-    out << "(" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << ")";
-    return out.str();
-}
-
 Screen FakeDesktop::addScreen(const Rect& frame, const Rect& visibleFrame) {
     const auto n = screenList.size() + 1;
     return screenList.emplace_back(Screen{n, frame, visibleFrame, "Screen " + std::to_string(n)});
@@ -55,14 +49,11 @@ std::vector<Screen> FakeDesktop::screens() const {
 }
 
 std::optional<Screen> FakeDesktop::mainScreen() const {
-    for (const auto& screen : screenList) {
-        const Rect& f = screen.frame;
-        if (pointer.x >= f.minX() && pointer.x < f.maxX() && pointer.y >= f.minY() &&
-            pointer.y < f.maxY()) {
-            return screen;
-        }
-    }
-    return screenList.empty() ? std::nullopt : std::optional(screenList.front());
+    const auto it = std::find_if(screenList.begin(), screenList.end(),
+                                 [&](const Screen& s) { return contains(s.frame, pointer); });
+    return it != screenList.end() ? std::optional(*it)
+           : screenList.empty()   ? std::nullopt
+                                  : std::optional(screenList.front());
 }
 
 FakeWindow* FakeDesktop::live(const WindowRef& window) {
@@ -77,25 +68,13 @@ std::optional<AppRef> FakeDesktop::focusedApplication() {
     return AppRef{*frontmostPid};
 }
 
-std::optional<WindowRef> FakeDesktop::focusedWindow(const AppRef& ref) {
-    const auto id = apps.at(ref.pid).focusedWindow;
-    return id ? std::optional(WindowRef{*id}) : std::nullopt;
-}
-
-std::optional<WindowRef> FakeDesktop::mainWindow(const AppRef& ref) {
-    const auto id = apps.at(ref.pid).mainWindow;
-    return id ? std::optional(WindowRef{*id}) : std::nullopt;
-}
-
 std::optional<std::vector<WindowRef>> FakeDesktop::windowList(const AppRef& ref) {
     const auto& ids = apps.at(ref.pid).windows;
     if (!ids) {
         return std::nullopt;
     }
-    std::vector<WindowRef> out;
-    for (auto id : *ids) {
-        out.push_back(WindowRef{id});
-    }
+    std::vector<WindowRef> out(ids->size());
+    std::transform(ids->begin(), ids->end(), out.begin(), [](auto id) { return WindowRef{id}; });
     return out;
 }
 
@@ -130,7 +109,7 @@ void FakeDesktop::setSize(const WindowRef& window, const Size& s) {
     entry << "setSize " << window.id << " " << s.width << "x" << s.height;
     log.push_back(entry.str());
     if (FakeWindow* w = live(window)) {
-        const Size most = w->maxSize.value_or(s), least = w->minSize.value_or(Size{});
+        const Size most = w->maxSize.width > 0 ? w->maxSize : s, least = w->minSize;
         w->frame.width = std::max(std::min(s.width, most.width), least.width);
         w->frame.height = std::max(std::min(s.height, most.height), least.height);
     }

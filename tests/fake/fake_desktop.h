@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/rect_printing.h"
 
 namespace vantile::test {
 
 struct FakeWindow {
-    Rect frame;                  // top-left, y-down space
-    std::int64_t pid = 100;      // owning program; 0 = unknown
-    Point positionOffset;        // added to every position written (a program that shifts itself)
-    std::optional<Size> maxSize; // sizes are clamped to this (a program that refuses to grow)
-    std::optional<Size> minSize;
+    Rect frame;             // top-left, y-down space
+    std::int64_t pid = 100; // owning program; 0 = unknown
+    Point positionOffset;   // added to every position written (a program that shifts itself)
+    Size maxSize, minSize;  // sizes are clamped to these (zero: no limit), as a program may insist
     bool positionReadFails = false;
     bool positionNotAValue = false;
     bool vanished = false; // reads fail and writes are ignored
@@ -84,8 +84,12 @@ class FakeDesktop : public Screens,
 
     bool isTrusted() override { return trusted; }
     std::optional<AppRef> focusedApplication() override;
-    std::optional<WindowRef> focusedWindow(const AppRef& app) override;
-    std::optional<WindowRef> mainWindow(const AppRef& app) override;
+    std::optional<WindowRef> focusedWindow(const AppRef& app) override {
+        return ref(apps.at(app.pid).focusedWindow);
+    }
+    std::optional<WindowRef> mainWindow(const AppRef& app) override {
+        return ref(apps.at(app.pid).mainWindow);
+    }
     std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override;
     AttributeRead<Point> position(const WindowRef& window) override;
     AttributeRead<Size> size(const WindowRef& window) override;
@@ -119,6 +123,9 @@ class FakeDesktop : public Screens,
     }
 
   private:
+    static std::optional<WindowRef> ref(std::optional<std::uint64_t> id) {
+        return id ? std::optional(WindowRef{*id}) : std::nullopt;
+    }
     FakeWindow* live(const WindowRef& window);
 
     struct Monitor {
@@ -134,7 +141,5 @@ class FakeDesktop : public Screens,
     std::multimap<double, std::function<void()>> tasks_;
     std::uint64_t nextWindowId_ = 1;
 };
-
-std::string describe(const Rect& r);
 
 } // namespace vantile::test

@@ -22,7 +22,7 @@ TEST(SnapZones, EdgesAndCornersOfOneScreenInScreenSpace) {
         {{5, 450}, std::nullopt, {}}, // exactly 5 points away is not near
         {{720, 450}, std::nullopt, {}},
         {{-10.5, 450}, std::nullopt, {}}, // outside the catching margin
-        {{1450, 450}, std::nullopt, {}},  // max edges of the margin are exclusive
+        {{1450, 450}, std::nullopt, {}}   // max edges of the margin are exclusive
     };
     for (const auto& [point, action, rect] : expected) {
         SCOPED_TRACE(::testing::Message() << point.x << "," << point.y);
@@ -159,7 +159,7 @@ TEST_F(ShortcutManagerTest, ControlAltKeysSnapOnlyWithExactlyThoseModifiers) {
         {34, 0, {480, 25, 480, 875}},
         {31, 0, {960, 25, 480, 875}},
         {8, 0, {520, 312.5, 400, 300}}, // C: centre at its own size (set to 400 x 300 first)
-        {15, 0, {100, 100, 400, 300}},  // R: back to where it stood before the first snap
+        {15, 0, {100, 100, 400, 300}}   // R: back to where it stood before the first snap
     };
     for (const auto& [code, flags, target] : table) {
         if (code == 8) {
@@ -181,7 +181,7 @@ TEST_F(ShortcutManagerTest, DigitsBracketsAndAltArrowsUseTheRegions) {
         {29, ctrlAlt, false, 480}, // 0 is no shortcut and is not swallowed
         {rightArrow, modifier::option | arrow, true, 960},
         {rightArrow, modifier::option | arrow, true, 960}, // nothing further right, but handled
-        {36, modifier::option, false, 960},                // other keys with Alt are not shortcuts
+        {36, modifier::option, false, 960}                 // other keys with Alt are not shortcuts
     };
     for (const auto& [code, flags, swallowed, x] : thirds) {
         EXPECT_EQ(key(code, flags), swallowed) << "key " << code;

@@ -23,17 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(RuntimePaths, DisplayKeyIgnoresTheScreenAndIsAFileName) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {":1", "1"},
-        {":1.0", "1"},
-        {"localhost:10.0", "localhost_10"},
-        {"../../x:3", "______x_3"},
-        {"", std::nullopt},
-        {":", std::nullopt},
-        {":a", std::nullopt},
-        {"host", std::nullopt}};
-    for (const auto& [display, key] : cases) {
-        EXPECT_EQ(displayKey(display), key) << display;
+    // The display, then "=" and its key; none after the "=" when it has no key.
+    for (const std::string row : {":1=1", ":1.0=1", "localhost:10.0=localhost_10",
+                                  "../../x:3=______x_3", "=", ":=", ":a=", "host="}) {
+        const auto key = row.substr(row.rfind('=') + 1);
+        EXPECT_EQ(displayKey(row.substr(0, row.rfind('='))),
+                  key.empty() ? std::nullopt : std::optional(key))
+            << row;
     }
 }
 

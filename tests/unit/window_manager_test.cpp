@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "unit/desktop_test.h"
 #include "base/geometry.h"
 #include "core/windows/window_action.h"
+#include "unit/desktop_test.h"
 
 namespace vantile {
 namespace {
@@ -73,7 +73,7 @@ TEST_F(WindowManagerTest, EveryActionByItsNameLandsOnItsTargetAndRecordsTheOldFr
     for (const auto& [name, rect] : expected) {
         const auto id = desktop.addFocusedWindow(start);
         manager.perform(windowActionFromRawValue(name).value());
-        EXPECT_EQ(frame(id), rect) << name << " gave " << describe(frame(id));
+        EXPECT_EQ(frame(id), rect) << name;
         EXPECT_EQ(historyOf(id), start) << name;
     }
     const auto big = desktop.addFocusedWindow({0, 0, 2000, 1000});
@@ -249,36 +249,28 @@ TEST(AccessibilityManager, FocusedWindowFallsBackToMainWindowThenWindowListAndRe
 }
 
 TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
-    const std::tuple<const char*, Point, std::optional<Size>, std::optional<Size>, bool,
-                     const char*, Size>
-        cases[] = {
-            {"accepted: one pass", {}, {}, {}, false, "rSPSzpsps", {640, 480}},
-            {"within 5 points counts as right", {5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
-            {"8 off: position writes only", {8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
-            {"clamped: size twice per pass",
-             {},
-             Size{500, 400},
-             {},
-             false,
-             "rSPSzpsSSzpsSSps",
-             {500, 400}},
-            {"clamped and misplaced",
-             {0, 30},
-             {},
-             Size{800, 600},
-             false,
-             "rSPSzpsSPSzpsSPSpsP",
-             {800, 600}},
-            {"vanished: ends quietly", {}, {}, {}, true, "rSPSzpps", {400, 300}}};
-    for (const auto& [what, offset, maxSize, minSize, vanished, log, size] : cases) {
+    // A window that shifts itself, refuses to grow past `most` or shrink below `least` (zero:
+    // no limit), or vanishes; the letters of its move and the size it ends at.
+    const struct {
+        Point offset;
+        Size most, least;
+        bool vanished;
+        const char* log;
+        Size size;
+    } cases[] = {{{}, {}, {}, false, "rSPSzpsps", {640, 480}},
+                 {{5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}}, // within 5 points is right
+                 {{8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
+                 {{}, {500, 400}, {}, false, "rSPSzpsSSzpsSSps", {500, 400}},
+                 {{0, 30}, {}, {800, 600}, false, "rSPSzpsSPSzpsSPSpsP", {800, 600}},
+                 {{}, {}, {}, true, "rSPSzpps", {400, 300}}};
+    for (const auto& c : cases) {
         test::FakeDesktop desktop;
         AccessibilityManager ax{desktop, desktop};
-        const auto id = desktop.addFocusedWindow({0, 0, 400, 300});
-        auto& window = desktop.windows[id];
+        auto& window = desktop.windows[desktop.addFocusedWindow({0, 0, 400, 300})];
         std::tie(window.positionOffset, window.maxSize, window.minSize, window.vanished) =
-            std::tuple(offset, maxSize, minSize, vanished);
-        EXPECT_EQ(moveLog(desktop, ax, id), log) << what;
-        EXPECT_EQ(window.frame.size(), size) << what;
+            std::tie(c.offset, c.most, c.least, c.vanished);
+        EXPECT_EQ(moveLog(desktop, ax, 1), c.log) << c.log;
+        EXPECT_EQ(window.frame.size(), c.size) << c.log;
     }
 }
 
