@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 
 #include "app/edge_behaviours.h"
@@ -409,38 +410,39 @@ TEST_F(RegionEditorControlTest, CallbacksAfterTheApplicationIsGoneAndEmptyOperat
 // Each window manager with the files it would find, and the part of the sentence reporting its
 // edge behaviour; none when empty.
 TEST(EdgeBehaviours, ReportedAsTheWindowManagersSettingsSayAndOnlyThen) {
-    const std::string openbox = "<openbox_config><screenEdgeWarpTime>400</screenEdgeWarpTime>",
-                      stock = "/etc/xdg/openbox/rc.xml", fluxbox = "/h/.fluxbox/init",
+    // A window manager, the one file (or setting, as "schema key") it would find, and a part of
+    // the sentence reporting its edge behaviour; none when empty.
+    const std::string rc = "/c/openbox/rc.xml", stock = "/etc/xdg/openbox/rc.xml",
+                      openbox = "<openbox_config><screenEdgeWarpTime>400</screenEdgeWarpTime>",
+                      flux = "/h/.fluxbox/init", warp = "session.screen0.workspaceWarping:",
                       xfwm4 = "/c/xfce4/xfconf/xfce-perchannel-xml/xfwm4.xml";
-    const std::tuple<const char*, std::map<std::string, std::string>, std::string> cases[] = {
-        {"Openbox", {{stock, openbox}}, "screenEdgeWarpTime 400"},
-        {"Openbox", {{"/c/openbox/rc.xml", "<screenEdgeWarpTime>0<"}, {stock, openbox}}, ""},
-        {"Openbox", {}, ""},
-        {"Fluxbox",
-         {{fluxbox, "session.screen0.toolbar.widthPercent: 100\n"}},
-         "workspacewarping in /h/.fluxbox/init"},
-        {"Fluxbox", {{fluxbox, "session.screen0.workspaceWarping:\tFalse\n"}}, ""},
-        {"Fluxbox",
-         {{fluxbox, "session.screen0.workspaceWarping: true\n"}},
-         "Fluxbox switches workspaces"},
-        {"i3", {{stock, openbox}}, ""},
-        {"xfwm4", {}, "tile_on_move"},
-        {"xfwm4", {{xfwm4, R"(<property name="tile_on_move" type="bool" value="false"/>)"}}, ""},
-        {"KWin", {}, "ElectricBorderTiling"},
-        {"KWin", {{"/c/kwinrc", "ElectricBorderMaximize=false\nElectricBorderTiling=false"}}, ""},
-        {"Marco", {{"org.mate.Marco.general allow-tiling", "false\n"}}, ""},
-        {"Marco", {}, "allow-tiling"},
-        {"GNOME Shell", {{"org.gnome.mutter edge-tiling", "true\n"}}, "edge-tiling"}};
-    for (const auto& [windowManager, files, expected] : cases) {
-        const auto read = [&](const std::string& path) {
-            return files.contains(path) ? std::optional(files.at(path)) : std::nullopt;
+    const std::array<std::string, 4> rows[] = {
+        {"Openbox", stock, openbox, "screenEdgeWarpTime 400"},
+        {"Openbox", rc, "<screenEdgeWarpTime>0<", ""}, // the user's file wins over the stock one
+        {"Openbox", "", "", ""},
+        {"Fluxbox", flux, "session.screen0.toolbar.widthPercent: 100\n",
+         "workspacewarping in " + flux},
+        {"Fluxbox", flux, warp + "\tFalse\n", ""},
+        {"Fluxbox", flux, warp + " true\n", "Fluxbox switches workspaces"},
+        {"i3", stock, openbox, ""},
+        {"xfwm4", "", "", "tile_on_move"},
+        {"xfwm4", xfwm4, R"(<property name="tile_on_move" type="bool" value="false"/>)", ""},
+        {"KWin", "", "", "ElectricBorderTiling"},
+        {"KWin", "/c/kwinrc", "ElectricBorderMaximize=false\nElectricBorderTiling=false", ""},
+        {"Marco", "org.mate.Marco.general allow-tiling", "false\n", ""},
+        {"Marco", "", "", "allow-tiling"},
+        {"GNOME Shell", "org.gnome.mutter edge-tiling", "true\n", "edge-tiling"}};
+    for (const auto& [windowManager, path, text, expected] : rows) {
+        std::map<std::string, std::string> files{{path == rc ? stock : "", openbox}, {path, text}};
+        const auto read = [&](const std::string& p) {
+            return files.contains(p) && p != "" ? std::optional(files.at(p)) : std::nullopt;
         };
         const auto found = competingEdgeBehaviours(
             windowManager,
             {"/h", "/c", read, [&](const std::string& schema, const std::string& key) {
                  return read(schema + " " + key);
              }});
-        ASSERT_EQ(found.size(), expected.empty() ? 0u : 1u) << windowManager;
+        ASSERT_EQ(found.size(), expected.empty() ? 0u : 1u) << windowManager << " " << path;
         EXPECT_TRUE(found.empty() || found[0].find(expected) != std::string::npos) << found[0];
     }
 }

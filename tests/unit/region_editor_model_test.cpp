@@ -29,11 +29,7 @@ BSPNode split(SplitDirection d, double f, BSPNode first = leafTree(), BSPNode se
     return BSPNode::split(d, f, std::move(first), std::move(second));
 }
 
-template <class R> std::string str(const R& r) {
-    std::ostringstream out;
-    out << r.x << "," << r.y << " " << r.width << "x" << r.height;
-    return out.str();
-}
+using test::str;
 
 std::string str(const PaintColor& c) {
     return std::string(c.base == ColorBase::black   ? "black"
@@ -285,75 +281,37 @@ Size fakeMeasure(const std::string& text, FontRole role) {
     return {advance * static_cast<double>(text.size()), role == FontRole::size ? 16.0 : 13.0};
 }
 
-// One line per operation, led by its letter (V fill, r rounded fill, R rounded outline, o oval,
-// S segments, t text, g glyph), then where it lies and its colour. Radii, line widths and how fills
-// compose are seen in the widget's pixels.
-std::string describe(const PaintOperation& op) {
+// The operations' letters in order (V fill, r rounded fill, R rounded outline, o oval, S segments,
+// t text, g glyph); with `texts`, the texts instead, with where they start and their colour. Where
+// shapes lie and their colours are seen in the widget's pixels.
+std::string paintOf(BSPNode tree, const Rect& frame = kFrame, bool texts = false) {
+    RegionEditorLayout layout;
+    rebuildLayout(tree, frame, layout);
     std::ostringstream out;
-    out << "VrRoStg"[op.index()] << " ";
-    std::visit(
-        [&](const auto& o) {
-            if constexpr (requires { o.rect; }) {
-                out << str(o.rect) << " ";
-            }
-            if constexpr (requires { o.glyph; }) {
-                out << str(o.button) << (o.glyph == SplitGlyph::rows ? " rows " : " columns ");
-            }
-            if constexpr (requires { o.text; }) {
-                out << "'" << o.text << "' " << o.origin.x << "," << o.origin.y << " ";
-            }
-            if constexpr (requires { o.segments; }) {
-                for (const auto& [a, b] : o.segments) {
-                    out << a.x << "," << a.y << "-" << b.x << "," << b.y << " ";
-                }
-            }
-            out << str(o.color);
-        },
-        op);
+    for (const auto& op :
+         editorPaintList({layout, 1, {0, 0, 1440, 875}, {0, 0, 1440, 900}}, fakeMeasure)) {
+        const auto* t = std::get_if<paint::Text>(&op);
+        if (!texts) {
+            out << "VrRoStg"[op.index()];
+        } else if (t) {
+            out << "'" << t->text << "' " << t->origin.x << "," << t->origin.y << " "
+                << str(t->color) << "\n";
+        }
+    }
     return out.str();
 }
 
-// The operations as lines; with `only`, just the lines of that letter; with '*', just the letters.
-std::string paintOf(BSPNode tree, std::optional<std::size_t> hovered = std::nullopt,
-                    const Rect& frame = kFrame, char only = 0) {
-    RegionEditorLayout layout;
-    rebuildLayout(tree, frame, layout);
-    std::string out;
-    for (const auto& op :
-         editorPaintList({layout, hovered, {0, 0, 1440, 875}, {0, 0, 1440, 900}}, fakeMeasure)) {
-        const std::string line = describe(op);
-        out += only == '*' ? line.substr(0, 1) : !only || line[0] == only ? line + "\n" : "";
-    }
-    return out;
-}
-
-TEST(RegionEditorPaint, VeilRegionsBarsThenMergeButtons) {
-    // Per region: body, outline, size pill and text, the label 4 points above the pill, and the
-    // split buttons; then the bar and the merge button's disc and cross.
-    const BSPNode tree = split(vertical, 0.5, leafTree("Editor"), leafTree());
-    EXPECT_EQ(paintOf(tree, std::nullopt, kFrame, '*'), "VrRrttrgrgrRrtrgrgVoS");
-    // "720 × 875" is 10 bytes: 70 wide to the measure.
-    const std::string head =
-        "V 0,0 1440x900 black/0.4\nr 2,27 716x871 white/0.05\nR 2,27 716x871 accent/0.6\n"
-        "r 317,472.5 86x22 black/0.6\nt '720 \xC3\x97 875' 325,475.5 white/0.9\n"
-        "t 'Editor' 345,498.5 white/0.6\n";
-    EXPECT_EQ(paintOf(tree).substr(0, head.size()), head);
-    EXPECT_EQ(paintOf(tree, std::nullopt, kFrame, 'g'),
-              "g 328,420.5 28x28 rows white/0.9\ng 364,420.5 28x28 columns white/0.9\n"
-              "g 1048,420.5 28x28 rows white/0.9\ng 1084,420.5 28x28 columns white/0.9\n");
-}
-
-// Bars after every region, merge buttons after every bar; only the hovered bar is six thick and
-// opaque: wider, not longer.
-TEST(RegionEditorPaint, OnlyTheHoveredBarIsSixThickAndOpaqueAndMergeButtonsComeLast) {
-    const std::string all =
-        paintOf(split(horizontal, 0.5, split(vertical, 0.5), split(vertical, 0.5)), 2);
-    EXPECT_EQ(all.substr(all.find("\nV ") + 1),
-              "V 0,460.5 1440x4 accent/0.8\nV 718,462.5 4x437.5 accent/0.8\n"
-              "V 717,25 6x437.5 accent/1\no 710,671.25 20x20 black/0.7\n"
-              "S 716,677.25-724,685.25 724,677.25-716,685.25 white/0.8\n"
-              "o 710,233.75 20x20 black/0.7\n"
-              "S 716,239.75-724,247.75 724,239.75-716,247.75 white/0.8\n");
+TEST(RegionEditorPaint, VeilRegionsBarsThenMergeButtonsAndTextsOverThePills) {
+    // Per region: body, outline, size pill and text, the label, and the split buttons; then the
+    // bars, the hovered one among them, and last the merge buttons' discs and crosses.
+    EXPECT_EQ(paintOf(split(vertical, 0.5, leafTree("Editor"), leafTree())),
+              "VrRrttrgrgrRrtrgrgVoS");
+    EXPECT_EQ(paintOf(split(horizontal, 0.5, split(vertical, 0.5), split(vertical, 0.5))),
+              "VrRrtrgrgrRrtrgrgrRrtrgrgrRrtrgrgVVVoSoS");
+    // "720 × 875" is 10 bytes: 70 wide to the measure, centred; the label 4 points above its pill.
+    EXPECT_EQ(paintOf(split(vertical, 0.5, leafTree("Editor"), leafTree()), kFrame, true),
+              "'720 \xC3\x97 875' 325,475.5 white/0.9\n'Editor' 345,498.5 white/0.6\n"
+              "'720 \xC3\x97 875' 1045,475.5 white/0.9\n");
 }
 
 TEST(RegionEditorPaint, SizesAreTruncatedPointsOfTheVisibleFrameAndSmallRegionsHaveNoButtons) {
@@ -362,12 +320,11 @@ TEST(RegionEditorPaint, SizesAreTruncatedPointsOfTheVisibleFrameAndSmallRegionsH
     EXPECT_EQ(regionSizeText({0, 0, 0.5, 0.5}, {100, 100, 1920, 1050}), "960 \xC3\x97 525");
     // The view may be scaled; the text follows the screen's visible frame, not the view. An
     // empty label is drawn, a missing one is not.
-    EXPECT_EQ(paintOf(leafTree(), std::nullopt, {0, 0, 720, 437.5}, 't'),
-              "t '1440 \xC3\x97 875' 321.5,231.75 white/0.9\n");
-    EXPECT_EQ(paintOf(leafTree(""), std::nullopt, {0, 0, 100, 300}),
-              "V 0,0 1440x900 black/0.4\nr 2,2 96x296 white/0.05\nR 2,2 96x296 accent/0.6\n"
-              "r 3.5,160 93x22 black/0.6\nt '1440 \xC3\x97 875' 11.5,163 white/0.9\n"
-              "t '' 50,186 white/0.6\n");
+    EXPECT_EQ(paintOf(leafTree(), {0, 0, 720, 437.5}, true),
+              "'1440 \xC3\x97 875' 321.5,231.75 white/0.9\n");
+    EXPECT_EQ(paintOf(leafTree(""), {0, 0, 100, 300}), "VrRrtt");
+    EXPECT_EQ(paintOf(leafTree(""), {0, 0, 100, 300}, true),
+              "'1440 \xC3\x97 875' 11.5,163 white/0.9\n'' 50,186 white/0.6\n");
 }
 
 using RegionEditorToolbarModelTest = test::DesktopTest;

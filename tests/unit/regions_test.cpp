@@ -107,19 +107,6 @@ TEST(BSPNode, UpdateSplitFractionFindsTheSplitByItsAreaAndCopiesStayApart) {
               "Bottom Right 0.5,0.7 0.5x0.3; ");
 }
 
-TEST(BSPNode, RecalculateGivesTheAreasOfTheFractionsAndUnionsSpanBothTrees) {
-    BSPNode t = tree(1);
-    t.recalculateRects(unitRect);
-    EXPECT_EQ(named(t, "Center").rect,
-              (FractionalRect{0.3333333333333333, 0, 0.33333333333333337, 1}));
-    EXPECT_EQ(named(t, "Right").rect,
-              (FractionalRect{0.6666666666666667, 0, 0.33333333333333337, 1}));
-    const BSPNode q = tree(2);
-    EXPECT_EQ(BSPNode::unionRect(q.first(), q.second()), unitRect);
-    EXPECT_EQ(BSPNode::unionRect(q.first().first(), q.second().first()),
-              (FractionalRect{0, 0, 0.5, 1}));
-}
-
 TEST(ReadingOrder, RowsWithinAHundredthAreOneRowAndTheSortIsSafe) {
     const auto sortedXs = [](std::vector<std::pair<double, double>> corners) {
         std::vector<Region> regions;
