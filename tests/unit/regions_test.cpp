@@ -185,13 +185,13 @@ TEST_F(RegionManagerTest, RememberedPresetsComeBackAtStartAndOnScreenChanges) {
 
     // An unsaved edit is replaced by a fresh tree of the remembered preset.
     manager->activeLayouts().insert_or_assign("-1440_900_1440_900", RegionLayout{tree(2)});
-    desktop.changeScreens();
+    desktop.screenChangeHandler();
     const auto again = manager->regionsForScreen(left);
     EXPECT_EQ(labels(again), (Labels{"Left", "Center", "Right"}));
     EXPECT_NE(again[0].id, restored[0].id);
     // A screen that changes size gets a new key and no layout.
     desktop.screenList[1].frame.width = 1280;
-    desktop.changeScreens();
+    desktop.screenChangeHandler();
     EXPECT_TRUE(manager->regionsForScreen(desktop.screenList[1]).empty());
     manager.reset();
     EXPECT_FALSE(desktop.screenChangeHandler) << "nothing can reach the destroyed manager";

@@ -102,7 +102,7 @@ TEST_F(WindowManagerTest, WithoutPermissionOrAWindowOrAScreenNothingChanges) {
     desktop.screenList.clear();
     manager.perform(WindowAction::maximize);
     EXPECT_EQ(manager.windowHistory().size(), 0u);
-    EXPECT_EQ(desktop.writes(), std::vector<std::string>{});
+    EXPECT_EQ(desktop.writes, 0);
 }
 
 TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMoveAndHistoryHoldsFifty) {
@@ -113,9 +113,9 @@ TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMoveAndHistoryHo
     }
     EXPECT_EQ(frame(id), start) << "the first frame recorded wins";
     EXPECT_FALSE(historyOf(id)) << "restore removes the entry";
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.perform(WindowAction::restore);
-    EXPECT_TRUE(desktop.writes().empty()) << "nothing left to restore";
+    EXPECT_EQ(desktop.writes, 0) << "nothing left to restore";
     for (int i = 0; i < 50; ++i) {
         desktop.addFocusedWindow({double(i), 0, 400, 300});
         manager.perform(WindowAction::maximize);
@@ -157,10 +157,10 @@ TEST_F(WindowManagerRegionsTest, SnapByNumberInReadingOrderAndCycleWithWrapping)
     manager.snapToRegion(1);
     EXPECT_EQ(frame(id), (Rect{480, 25, 480, 875}));
     EXPECT_EQ(manager.windowHistory().size(), 1u);
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.snapToRegion(3);
     manager.snapToRegion(-1);
-    EXPECT_TRUE(desktop.writes().empty());
+    EXPECT_EQ(desktop.writes, 0);
     // From the last to the first, back to the last; from nowhere forward to the second and
     // backward to the last.
     const std::tuple<Rect, bool, double> steps[] = {{{1000, 100, 300, 300}, true, 0},
@@ -199,10 +199,10 @@ TEST_F(WindowManagerRegionsTest, AdjacentRegionUsesTheScoreListOrderAndADeadBand
     layout(BSPNode::split(SplitDirection::horizontal, 0.5, leaf({0, 0, 0.5, 0.5}),
                           leaf({0.005, 0.5, 0.5, 0.5})));
     desktop.addFocusedWindow({100, 100, 100, 100});
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.moveToAdjacentRegion(WindowAction::rightHalf);
     manager.moveToAdjacentRegion(WindowAction::leftHalf);
-    EXPECT_TRUE(desktop.writes().empty());
+    EXPECT_EQ(desktop.writes, 0);
 }
 
 // The log of one move to (100, 50, 640, 480): r raise, S and P the writes of that size and place,
