@@ -21,22 +21,21 @@ BSPNode tree(std::size_t index) {
 }
 
 Region named(const BSPNode& tree, const std::string& label) {
-    for (const auto& region : tree.allRegions()) {
-        if (region.label == label) {
-            return region;
-        }
-    }
-    throw std::runtime_error("no region " + label);
+    const auto all = tree.allRegions();
+    return *std::find_if(all.begin(), all.end(), [&](const Region& r) { return r.label == label; });
 }
 
-// Each region's label and rect, in the tree's order.
-std::string regionsOf(const BSPNode& tree) {
-    std::ostringstream out;
-    for (const auto& r : tree.allRegions()) {
-        out << r.label.value_or("-") << " " << r.rect.x << "," << r.rect.y << " " << r.rect.width
-            << "x" << r.rect.height << "; ";
+// Each region's label and rect, in order.
+std::string regionsOf(const std::vector<Region>& regions) {
+    std::string out;
+    for (const auto& r : regions) {
+        out += r.label.value_or("-") + " " + test::str(r.rect) + "; ";
     }
-    return out.str();
+    return out;
+}
+
+std::string regionsOf(const BSPNode& tree) {
+    return regionsOf(tree.allRegions());
 }
 
 TEST(BuiltInPresets, FixedIdsAndLiteralTreesFreshEachTimeAndUnknownIdsGiveOneLeaf) {
@@ -108,24 +107,20 @@ TEST(BSPNode, UpdateSplitFractionFindsTheSplitByItsAreaAndCopiesStayApart) {
 }
 
 TEST(ReadingOrder, RowsWithinAHundredthAreOneRowAndTheSortIsSafe) {
-    const auto sortedXs = [](std::vector<std::pair<double, double>> corners) {
+    const auto sorted = [](std::vector<std::tuple<double, double, const char*>> corners) {
         std::vector<Region> regions;
-        for (const auto& [x, y] : corners) {
-            regions.push_back({Uuid::random(), {x, y, 0.1, 0.1}, {}});
+        for (const auto& [x, y, name] : corners) {
+            regions.push_back({Uuid::random(), {x, y, 0.1, 0.1}, name});
         }
         sortInReadingOrder(regions);
-        std::vector<double> xs;
-        for (const auto& region : regions) {
-            xs.push_back(region.rect.x);
-        }
-        return xs;
+        return labels(regions);
     };
-    EXPECT_EQ(sortedXs({{0.5, 0.005}, {0.2, 0.5}, {0.1, 0.0}, {0.0, 0.5}}),
-              (std::vector<double>{0.1, 0.5, 0.0, 0.2}));
+    EXPECT_EQ(sorted({{0.5, 0.005, "b"}, {0.2, 0.5, "d"}, {0.1, 0.0, "a"}, {0.0, 0.5, "c"}}),
+              (Labels{"a", "b", "c", "d"}));
     // Tops creeping down in steps under 0.01 make "same row" intransitive; the order is still the
     // one the pairwise rule gives for neighbours.
-    EXPECT_EQ(sortedXs({{0.9, 0.0}, {0.5, 0.006}, {0.1, 0.012}}),
-              (std::vector<double>{0.5, 0.9, 0.1}));
+    EXPECT_EQ(sorted({{0.9, 0.0, "b"}, {0.5, 0.006, "a"}, {0.1, 0.012, "c"}}),
+              (Labels{"a", "b", "c"}));
 }
 
 class RegionManagerTest : public test::DesktopTest {
@@ -229,11 +224,8 @@ TEST_F(RegionManagerTest, RegionsAreListedInReadingOrderAndHitInScreenSpace) {
     BSPNode& layout = regions.activeLayouts().at("0_0_1920_1080").tree;
     layout = layout.splitRegion(regions.regionsForScreen(primary)[0].id, SplitDirection::horizontal,
                                 0.5);
-    std::vector<std::pair<double, double>> corners;
-    for (const Region& region : regions.regionsForScreen(primary)) {
-        corners.emplace_back(region.rect.x, region.rect.y);
-    }
-    EXPECT_EQ(corners, (std::vector<std::pair<double, double>>{{0, 0}, {0.5, 0}, {0, 0.5}}));
+    EXPECT_EQ(regionsOf(regions.regionsForScreen(primary)),
+              "- 0,0 0.5x0.5; Right 0.5,0 0.5x1; - 0,0.5 0.5x0.5; ");
     // Visible frame (0, 0, 1920, 1050): y grows upward in screen space.
     regions.applyPreset(preset(2), primary);
     EXPECT_EQ(regions.regionAtScreenPoint({100, 1050}, primary)->label, "Top Left");
