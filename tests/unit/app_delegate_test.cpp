@@ -400,15 +400,16 @@ TEST_F(RegionEditorControlTest, CallbacksAfterTheApplicationIsGoneAndEmptyOperat
 // Each window manager with the files it would find, and the part of the sentence reporting its
 // edge behaviour; none when empty.
 TEST(EdgeBehaviours, ReportedAsTheWindowManagersSettingsSayAndOnlyThen) {
-    // A window manager, the one file (or setting, as "schema key") it would find, and a part of
-    // the sentence reporting its edge behaviour; none when empty.
+    // The user's Openbox file wins over the stock one. A window manager, the one file (or setting,
+    // as "schema key") it would find, and a part of the sentence reporting its edge behaviour; none
+    // when empty.
     const std::string rc = "/c/openbox/rc.xml", stock = "/etc/xdg/openbox/rc.xml",
                       openbox = "<openbox_config><screenEdgeWarpTime>400</screenEdgeWarpTime>",
                       flux = "/h/.fluxbox/init", warp = "session.screen0.workspaceWarping:",
                       xfwm4 = "/c/xfce4/xfconf/xfce-perchannel-xml/xfwm4.xml";
     const std::array<std::string, 4> rows[] = {
         {"Openbox", stock, openbox, "screenEdgeWarpTime 400"},
-        {"Openbox", rc, "<screenEdgeWarpTime>0<", ""}, // the user's file wins over the stock one
+        {"Openbox", rc, "<screenEdgeWarpTime>0<", ""},
         {"Openbox", "", "", ""},
         {"Fluxbox", flux, "session.screen0.toolbar.widthPercent: 100\n",
          "workspacewarping in " + flux},

@@ -142,18 +142,19 @@ TEST_F(ShortcutManagerTest, ControlAltKeysSnapOnlyWithExactlyThoseModifiers) {
         key(leftArrow, flags | arrow, false);
     }
     EXPECT_EQ(frame(window), (Rect{100, 100, 400, 300})) << "caps lock, shift, Super, Ctrl alone";
-    const std::vector<std::tuple<std::uint16_t, std::uint64_t, Rect>> table = {
-        {leftArrow, arrow | 0x100, {0, 25, 720, 875}}, // device-dependent bits do not count
+    // Arrows (device-dependent bits do not count), Return, U, I and O (the thirds), C (centre at
+    // its own size, set to 400 x 300 first) and R (back to where it stood before the first snap).
+    const std::tuple<std::uint16_t, std::uint64_t, Rect> table[] = {
+        {leftArrow, arrow | 0x100, {0, 25, 720, 875}},
         {rightArrow, arrow, {720, 25, 720, 875}},
         {upArrow, arrow, {0, 25, 1440, 437.5}},
         {downArrow, arrow, {0, 462.5, 1440, 437.5}},
-        {36, 0, {0, 25, 1440, 875}}, // Return
-        {32, 0, {0, 25, 480, 875}},  // U, I, O: the thirds
+        {36, 0, {0, 25, 1440, 875}},
+        {32, 0, {0, 25, 480, 875}},
         {34, 0, {480, 25, 480, 875}},
         {31, 0, {960, 25, 480, 875}},
-        {8, 0, {520, 312.5, 400, 300}}, // C: centre at its own size (set to 400 x 300 first)
-        {15, 0, {100, 100, 400, 300}}   // R: back to where it stood before the first snap
-    };
+        {8, 0, {520, 312.5, 400, 300}},
+        {15, 0, {100, 100, 400, 300}}};
     for (const auto& [code, flags, target] : table) {
         if (code == 8) {
             desktop.windows[window].frame = {0, 0, 400, 300};
@@ -166,16 +167,17 @@ TEST_F(ShortcutManagerTest, ControlAltKeysSnapOnlyWithExactlyThoseModifiers) {
 
 TEST_F(ShortcutManagerTest, DigitsBracketsAndAltArrowsUseTheRegions) {
     regions.applyPreset(test::preset(1), screen); // thirds, 480 wide
-    const std::vector<std::tuple<std::uint16_t, std::uint64_t, bool, double>> thirds = {
-        {19, ctrlAlt, true, 480},  // 2
-        {30, ctrlAlt, true, 960},  // ]
-        {33, ctrlAlt, true, 480},  // [
-        {25, ctrlAlt, true, 480},  // 9: no such region, still a shortcut
-        {29, ctrlAlt, false, 480}, // 0 is no shortcut and is not swallowed
+    // 2, ], [, 9 (no such region, still a shortcut), 0 (no shortcut, not swallowed), Alt+Right
+    // twice (nothing further right, but handled), Alt+Return (not a shortcut).
+    const std::tuple<std::uint16_t, std::uint64_t, bool, double> thirds[] = {
+        {19, ctrlAlt, true, 480},
+        {30, ctrlAlt, true, 960},
+        {33, ctrlAlt, true, 480},
+        {25, ctrlAlt, true, 480},
+        {29, ctrlAlt, false, 480},
         {rightArrow, modifier::option | arrow, true, 960},
-        {rightArrow, modifier::option | arrow, true, 960}, // nothing further right, but handled
-        {36, modifier::option, false, 960}                 // other keys with Alt are not shortcuts
-    };
+        {rightArrow, modifier::option | arrow, true, 960},
+        {36, modifier::option, false, 960}};
     for (const auto& [code, flags, swallowed, x] : thirds) {
         EXPECT_EQ(key(code, flags), swallowed) << "key " << code;
         EXPECT_EQ(frame(window).x, x) << "key " << code;

@@ -39,10 +39,10 @@ TEST(ScreenDetection, LargestOverlapWinsTiesGoFirstOutsideIsPrimaryAndFramesAreF
     const auto right = desktop.addScreen({1000, 0, 1000, 800}, {1000, 0, 1000, 800});
     const auto above = desktop.addScreen({0, 800, 1920, 1080}, {0, 800, 1920, 1050});
     const auto below = desktop.addScreen({0, -768, 1024, 768}, {0, -768, 1024, 768});
+    // Half on each, more on the right, only touching, outside all, above.
     const std::pair<Rect, Screen> frames[] = {
-        {{500, 100, 1000, 400}, primary}, // half on each
-        {{600, 100, 1000, 400}, right},    {{1000, 100, 10, 10}, right},
-        {{990, 100, 10, 10}, primary}, // only touching
+        {{500, 100, 1000, 400}, primary},  {{600, 100, 1000, 400}, right},
+        {{1000, 100, 10, 10}, right},      {{990, 100, 10, 10}, primary},
         {{5000, 5000, 100, 100}, primary}, {{100, -500, 400, 300}, above}};
     for (const auto& [frame, screen] : frames) {
         EXPECT_EQ(detection.screenForFrame(frame), screen) << describe(frame);
@@ -246,8 +246,9 @@ TEST(AccessibilityManager, FocusedWindowFallsBackToMainWindowThenWindowListAndRe
 }
 
 TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
-    // A window that shifts itself, refuses to grow past `most` or shrink below `least` (zero:
-    // no limit), or vanishes; the letters of its move and the size it ends at.
+    // Within 5 points counts as right. A window that shifts itself, refuses to grow past `most` or
+    // shrink below `least` (zero: no limit), or vanishes; the letters of its move and the size it
+    // ends at.
     const struct {
         Point offset;
         Size most, least;
@@ -255,7 +256,7 @@ TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
         const char* log;
         Size size;
     } cases[] = {{{}, {}, {}, false, "rSPSzpsps", {640, 480}},
-                 {{5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}}, // within 5 points is right
+                 {{5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
                  {{8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
                  {{}, {500, 400}, {}, false, "rSPSzpsSSzpsSSps", {500, 400}},
                  {{0, 30}, {}, {800, 600}, false, "rSPSzpsSPSzpsSPSpsP", {800, 600}},
