@@ -230,15 +230,16 @@ TEST_F(CommandsTest, UseAndClearChangeTheNamedScreenOrRefuseAndChangeNothing) {
     regions.saveCustomPreset("Twin");
     regions.saveCustomPreset("Twin");
     const std::string twin = regions.allPresets()[4].id.text(); // the first of the two
-    std::string lowerQuarters = quarters;
-    std::transform(lowerQuarters.begin(), lowerQuarters.end(), lowerQuarters.begin(), ::tolower);
+    // A preset's id in any case names it (the built-in ids have no letters to change).
+    std::string lowerTwin = twin;
+    std::transform(lowerTwin.begin(), lowerTwin.end(), lowerTwin.begin(), ::tolower);
     const std::string noPreset = "no preset named 'Nonsense'; 'vantile presets' lists them",
                       noScreen = "no screen 3; this display has 2",
                       badScreen = "--screen needs a screen number (1, 2, ...)";
     const std::tuple<Strings, int, std::string, std::string, std::string> cases[] = {
         {{"use", "Quarters", "--screen", "2"}, 0, "", thirds, quarters},
         {{"use", "Halves"}, 0, "", halves, ""},
-        {{"use", lowerQuarters, "--screen", "1"}, 0, "", quarters, ""},
+        {{"use", lowerTwin, "--screen", "1"}, 0, "", twin, ""},
         {{"use", "Twin", "--screen", "2"}, 0, "", thirds, twin},
         {{"clear"}, 0, "", "", ""},
         {{"clear", "--screen", "2"}, 0, "", thirds, ""},
