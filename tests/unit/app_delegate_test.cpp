@@ -99,7 +99,7 @@ TEST_F(AppDelegateTest, QuitBeforeThePermissionOrLosingTheDelegateCreatesNothing
     launch();
     app.reset();
     desktop.trusted = true;
-    desktop.advance(0.3); // must not touch the destroyed delegate (ASan would report it)
+    desktop.advance(0.3); // its poll must not reach the destroyed delegate
     EXPECT_EQ(desktop.pendingTasks(), 0u);
 }
 
@@ -126,7 +126,7 @@ TEST(OnboardingWindowTest, ReportsOnceAndStopsQuitAndCloseStopThePollFirst) {
         gone.onAccessibilityGranted = [&] { ++granted; };
     }
     trusted = true;
-    desktop.advance(1.0); // ASan reports any touch of the destroyed window
+    desktop.advance(1.0); // no poll may reach the destroyed window
     EXPECT_EQ(granted, 1);
     EXPECT_FALSE(window.polling() || silent.polling());
     EXPECT_EQ(desktop.pendingTasks(), 0u);
@@ -390,7 +390,7 @@ TEST_F(RegionEditorControlTest, CallbacksAfterTheApplicationIsGoneAndEmptyOperat
     EXPECT_TRUE(app->editorWindows().empty());
     EXPECT_EQ(app->editorToolbar(), nullptr) << "no screen: no editor";
     app.reset();
-    callbacks.onDone(); // ASan reports any touch of the destroyed application
+    callbacks.onDone(); // none may reach the destroyed application
     callbacks.onCancel();
     callbacks.onSave("Late");
     callbacks.onPresetSelected(preset(0));
