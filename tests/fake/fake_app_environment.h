@@ -52,17 +52,19 @@ class FakeEditorWindow : public RegionEditorWindow {
     void redo() override { ++redos; }
 };
 
+// Whether it holds the keys (a name being typed) is shared with the editor windows, which ask.
 class FakeEditorToolbar : public EditorToolbar {
   public:
-    FakeEditorToolbar(const Screen& screen, EditorToolbarCallbacks callbacks)
-        : screen(screen), callbacks(std::move(callbacks)) {}
+    FakeEditorToolbar(const Screen& screen, EditorToolbarCallbacks callbacks,
+                      std::shared_ptr<bool> holdingKeys)
+        : screen(screen), callbacks(std::move(callbacks)), holdingKeys(std::move(holdingKeys)) {}
     void orderFront() override { ++orderedFront; }
     void orderOut() override {}
-    bool holdsKeys() const override { return holdingKeys; }
+    bool holdsKeys() const override { return *holdingKeys; }
     Screen screen;
     EditorToolbarCallbacks callbacks;
     int orderedFront = 0;
-    bool holdingKeys = false;
+    std::shared_ptr<bool> holdingKeys;
 };
 
 inline AppEnvironment fakeAppEnvironment(FakeDesktop& desktop, SnapPreview& preview,
@@ -74,14 +76,17 @@ inline AppEnvironment fakeAppEnvironment(FakeDesktop& desktop, SnapPreview& prev
         return std::make_unique<FakeOnboardingWindow>(desktop,
                                                       [&desktop] { return desktop.trusted; });
     };
-    env.makeEditorWindow = [&desktop](const Screen& screen, BSPNode tree,
-                                      bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
+    const auto holding = std::make_shared<bool>(false);
+    env.makeEditorWindow = [&desktop,
+                            holding](const Screen& screen, BSPNode tree,
+                                     bool isPrimary) -> std::unique_ptr<RegionEditorWindow> {
         return std::make_unique<FakeEditorWindow>(screen, std::move(tree), isPrimary, desktop,
-                                                  [] { return false; });
+                                                  [holding] { return *holding; });
     };
-    env.makeEditorToolbar = [](const Screen& screen, RegionManager&,
-                               EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
-        return std::make_unique<FakeEditorToolbar>(screen, std::move(callbacks));
+    env.makeEditorToolbar =
+        [holding](const Screen& screen, RegionManager&,
+                  EditorToolbarCallbacks callbacks) -> std::unique_ptr<EditorToolbar> {
+        return std::make_unique<FakeEditorToolbar>(screen, std::move(callbacks), holding);
     };
     return env;
 }

@@ -4,20 +4,24 @@
 // accept, offset or clamp the frames written to them, and a clock that records sleeps and runs
 // delayed tasks only when the test advances it. Every platform call is logged in order.
 
+#include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/rect_printing.h"
 
 namespace vantile::test {
 
 struct FakeWindow {
-    Rect frame;                  // top-left, y-down space
-    std::int64_t pid = 100;      // owning program; 0 = unknown
-    Point positionOffset;        // added to every position written (a program that shifts itself)
-    std::optional<Size> maxSize; // sizes are clamped to this (a program that refuses to grow)
-    std::optional<Size> minSize;
+    Rect frame;             // top-left, y-down space
+    std::int64_t pid = 100; // owning program; 0 = unknown
+    Point positionOffset;   // added to every position written (a program that shifts itself)
+    Size maxSize, minSize;  // sizes are clamped to these (zero: no limit), as a program may insist
     bool positionReadFails = false;
     bool positionNotAValue = false;
     bool vanished = false; // reads fail and writes are ignored
@@ -44,38 +48,84 @@ class FakeDesktop : public Screens,
     std::map<std::int64_t, FakeApp> apps;
     std::map<std::uint64_t, FakeWindow> windows;
     std::vector<std::string> log;
+    int writes = 0; // of positions and sizes
     // Runs inside each raise: input that arrives while a window is being moved.
     std::function<void()> duringRaise;
     // Called after every reading of the screen list (to change the desktop in between).
     std::function<void()> afterScreensRead;
+    // Whoever listens to changes of the screen configuration.
     std::function<void()> screenChangeHandler;
     bool refuseMonitors = false;
 
     // Adds a screen with the given frame and visible frame (screen space); returns it.
-    Screen addScreen(const Rect& frame, const Rect& visibleFrame);
+    Screen addScreen(const Rect& frame, const Rect& visibleFrame) {
+        const auto n = screenList.size() + 1;
+        return screenList.emplace_back(
+            Screen{n, frame, visibleFrame, "Screen " + std::to_string(n)});
+    }
     // Adds a window owned by `pid` and makes it that program's focused window and the program
     // frontmost.
-    std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100);
-    // Reports a change of the screen configuration to whoever listens.
-    void changeScreens() {
-        if (screenChangeHandler) {
-            screenChangeHandler();
-        }
+    std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100) {
+        const auto id = windows.size() + 1;
+        std::tie(windows[id].frame, windows[id].pid) = std::tie(frame, pid);
+        auto& owner = apps[pid];
+        owner.focusedWindow = id;
+        owner.windows = owner.windows.value_or(std::vector<std::uint64_t>{});
+        owner.windows->push_back(id);
+        frontmostPid = pid;
+        return id;
     }
 
     // Input, as the monitors would see it. A key to one of this program's own windows goes to
     // the local monitors (true when one swallowed it), any other key to the global ones.
-    bool pressKey(const KeyEvent& event, bool toOwnWindow = false);
-    void mouse(MouseEventKind kind);
+    bool pressKey(const KeyEvent& event, bool toOwnWindow = false) {
+        const auto installed = monitors_; // handlers may remove monitors
+        bool swallowed = false;
+        // The newest local monitor comes first, as on the real desktop; a monitor removed by an
+        // earlier handler hears nothing more.
+        for (auto it = installed.rbegin(); it != installed.rend() && !swallowed; ++it) {
+            const auto& [token, monitor] = *it;
+            if (monitors_.contains(token) && !toOwnWindow && monitor.globalKey) {
+                monitor.globalKey(event);
+            } else if (monitors_.contains(token) && toOwnWindow && monitor.localKey) {
+                swallowed = monitor.localKey(event);
+            }
+        }
+        return swallowed;
+    }
+    void mouse(MouseEventKind kind) {
+        for (const auto& [token, monitor] : std::map(monitors_)) {
+            if (monitor.mouseKind == kind && monitor.mouse) {
+                monitor.mouse();
+            }
+        }
+    }
     std::size_t installedMonitors() const { return monitors_.size(); }
 
     // Runs the delayed tasks that are due after moving the clock forward.
-    void advance(double seconds);
+    void advance(double seconds) {
+        for (now_ += seconds; !tasks_.empty() && tasks_.begin()->first <= now_ + 1e-9;) {
+            auto task = std::move(tasks_.extract(tasks_.begin()).mapped());
+            task();
+        }
+    }
     std::size_t pendingTasks() const { return tasks_.size(); }
-    std::vector<std::string> writes() const; // only setSize / setPosition entries
 
-    std::vector<Screen> screens() const override;
-    std::optional<Screen> mainScreen() const override;
+    std::vector<Screen> screens() const override {
+        auto list = screenList;
+        if (afterScreensRead) {
+            afterScreensRead();
+        }
+        return list;
+    }
+    std::optional<Screen> mainScreen() const override {
+        for (const auto& screen : screenList) {
+            if (contains(screen.frame, pointer)) {
+                return screen;
+            }
+        }
+        return screenList.empty() ? std::nullopt : std::optional(screenList.front());
+    }
     Point mouseLocation() const override { return pointer; }
     std::optional<std::uint32_t> currentDesktop() const override { return desktop; }
     void setHandler(std::function<void()> handler) override {
@@ -83,16 +133,59 @@ class FakeDesktop : public Screens,
     }
 
     bool isTrusted() override { return trusted; }
-    std::optional<AppRef> focusedApplication() override;
-    std::optional<WindowRef> focusedWindow(const AppRef& app) override;
-    std::optional<WindowRef> mainWindow(const AppRef& app) override;
-    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override;
-    AttributeRead<Point> position(const WindowRef& window) override;
-    AttributeRead<Size> size(const WindowRef& window) override;
-    void setPosition(const WindowRef& window, const Point& position) override;
-    void setSize(const WindowRef& window, const Size& size) override;
-    void raise(const WindowRef& window) override;
-    std::optional<std::int64_t> processId(const WindowRef& window) override;
+    std::optional<AppRef> focusedApplication() override {
+        return frontmostPid && apps.contains(*frontmostPid) ? std::optional(AppRef{*frontmostPid})
+                                                            : std::nullopt;
+    }
+    std::optional<WindowRef> focusedWindow(const AppRef& app) override {
+        return ref(apps.at(app.pid).focusedWindow);
+    }
+    std::optional<WindowRef> mainWindow(const AppRef& app) override {
+        return ref(apps.at(app.pid).mainWindow);
+    }
+    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override {
+        const auto& ids = apps.at(app.pid).windows;
+        std::vector<WindowRef> out;
+        for (const auto id : ids.value_or(std::vector<std::uint64_t>{})) {
+            out.push_back({id});
+        }
+        return ids ? std::optional(out) : std::nullopt;
+    }
+    AttributeRead<Point> position(const WindowRef& window) override {
+        log.push_back("readPosition " + std::to_string(window.id));
+        const FakeWindow* w = live(window);
+        return !w || w->positionReadFails ? AttributeRead<Point>::failed()
+               : w->positionNotAValue     ? AttributeRead<Point>::notAValue()
+                                          : AttributeRead<Point>::of(w->frame.origin());
+    }
+    AttributeRead<Size> size(const WindowRef& window) override {
+        log.push_back("readSize " + std::to_string(window.id));
+        const FakeWindow* w = live(window);
+        return w ? AttributeRead<Size>::of(w->frame.size()) : AttributeRead<Size>::failed();
+    }
+    void setPosition(const WindowRef& window, const Point& p) override {
+        if (FakeWindow* w = written("setPosition", window, p.x, ',', p.y)) {
+            w->frame.x = p.x + w->positionOffset.x;
+            w->frame.y = p.y + w->positionOffset.y;
+        }
+    }
+    void setSize(const WindowRef& window, const Size& s) override {
+        if (FakeWindow* w = written("setSize", window, s.width, 'x', s.height)) {
+            const Size most = w->maxSize.width > 0 ? w->maxSize : s, least = w->minSize;
+            w->frame.width = std::max(std::min(s.width, most.width), least.width);
+            w->frame.height = std::max(std::min(s.height, most.height), least.height);
+        }
+    }
+    void raise(const WindowRef& window) override {
+        log.push_back("raise " + std::to_string(window.id));
+        if (duringRaise) {
+            std::exchange(duringRaise, nullptr)();
+        }
+    }
+    std::optional<std::int64_t> processId(const WindowRef& window) override {
+        const FakeWindow* w = live(window);
+        return w && w->pid != 0 ? std::optional(w->pid) : std::nullopt;
+    }
     // Programs here have no enhanced mode to switch off during a move, as under X11.
     std::optional<bool> enhancedUserInterface(const AppRef&) override { return std::nullopt; }
     void setEnhancedUserInterface(const AppRef&, bool) override {}
@@ -119,22 +212,40 @@ class FakeDesktop : public Screens,
     }
 
   private:
-    FakeWindow* live(const WindowRef& window);
-
     struct Monitor {
         std::function<void(const KeyEvent&)> globalKey;
         std::function<bool(const KeyEvent&)> localKey;
         std::optional<MouseEventKind> mouseKind;
         std::function<void()> mouse;
     };
-    std::optional<MonitorToken> install(Monitor monitor);
+
+    static std::optional<WindowRef> ref(std::optional<std::uint64_t> id) {
+        return id ? std::optional(WindowRef{*id}) : std::nullopt;
+    }
+    FakeWindow* live(const WindowRef& window) {
+        const auto it = windows.find(window.id);
+        return it == windows.end() || it->second.vanished ? nullptr : &it->second;
+    }
+    // Logs a write as "setSize 1 640x480" and gives the window it changes, if it lives.
+    FakeWindow* written(const char* what, const WindowRef& window, double a, char by, double b) {
+        ++writes;
+        std::ostringstream entry;
+        entry << what << " " << window.id << " " << a << by << b;
+        log.push_back(entry.str());
+        return live(window);
+    }
+    std::optional<MonitorToken> install(Monitor monitor) {
+        if (refuseMonitors) {
+            return std::nullopt;
+        }
+        monitors_.emplace(nextToken_, std::move(monitor));
+        return nextToken_++;
+    }
+
     std::map<MonitorToken, Monitor> monitors_;
     MonitorToken nextToken_ = 1;
     double now_ = 0;
     std::multimap<double, std::function<void()>> tasks_;
-    std::uint64_t nextWindowId_ = 1;
 };
-
-std::string describe(const Rect& r);
 
 } // namespace vantile::test

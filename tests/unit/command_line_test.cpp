@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ipc/instance_command.h"
 #include "app/url.h"
 #include "app/url_command.h"
 #include "ipc/command_line.h"
+#include "ipc/instance_command.h"
 #include "ipc/message.h"
 
 namespace vantile {
@@ -35,17 +35,16 @@ std::string url(const char* text) {
 
 TEST(UrlCommand, SnapTakesTheFirstActionItemShowIgnoresTheRestAndAnythingElseIsNothing) {
     // Scheme, path, fragment, other items, user and port are ignored; values are decoded.
-    const std::pair<const char*, const char*> valid[] = {
-        {"vantile://snap?action=leftHalf", "snap leftHalf"},
-        {"vantile://snap?action=restore", "snap restore"},
-        {"vantile://snap?foo=1&action=center&action=maximize", "snap center"},
-        {"other-scheme://snap/some/path?x&action=topLeft#frag", "snap topLeft"},
-        {"vantile://user@snap:99?action=%6CeftHalf", "snap leftHalf"},
-        {"vantile://show", "show"},
-        {"vantile://show/any/path?action=leftHalf&x=1", "show"},
-        {"x://show#top", "show"}};
-    for (const auto& [text, expected] : valid) {
-        EXPECT_EQ(url(text), expected) << text;
+    // Each case: the URL, then " => " and what it asks for.
+    for (const std::string row :
+         {"vantile://snap?action=leftHalf => snap leftHalf",
+          "vantile://snap?action=restore => snap restore",
+          "vantile://snap?foo=1&action=center&action=maximize => snap center",
+          "other-scheme://snap/some/path?x&action=topLeft#frag => snap topLeft",
+          "vantile://user@snap:99?action=%6CeftHalf => snap leftHalf", "vantile://show => show",
+          "vantile://show/any/path?action=leftHalf&x=1 => show", "x://show#top => show"}) {
+        const auto arrow = row.find(" => ");
+        EXPECT_EQ(url(row.substr(0, arrow).c_str()), row.substr(arrow + 4)) << row;
     }
     for (const char* text :
          {"vantile://snap?action=LeftHalf", "vantile://snap?action=left_half",
@@ -68,20 +67,16 @@ TEST(UrlCommand, SnapTakesTheFirstActionItemShowIgnoresTheRestAndAnythingElseIsN
 }
 
 TEST(CommandLine, SnapIsShorthandForTheSnapUrlUrlsGoAsTheyAreAndTheRestIsRefused) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"snap|leftHalf", "run vantile://snap?action=leftHalf"},
-        {"vantile://snap?action=Nonsense", "run vantile://snap?action=Nonsense"},
-        {"show", "run vantile://show"},
-        {"", "run"},
-        {"--ping", "ping"},
-        {"x|--help", "help"}};
     const char* kinds[] = {"run", "help", "version", "ping", "command", "invalid"};
-    for (const auto& [joined, expected] : cases) {
-        const auto command = parseCommandLine(words(joined));
+    for (const std::string row :
+         {"snap|leftHalf => run vantile://snap?action=leftHalf",
+          "vantile://snap?action=Nonsense => run vantile://snap?action=Nonsense",
+          "show => run vantile://show", " => run", "--ping => ping", "x|--help => help"}) {
+        const auto arrow = row.find(" => ");
+        const auto command = parseCommandLine(words(row.substr(0, arrow)));
         EXPECT_EQ(kinds[static_cast<int>(command.kind)] + (command.url ? " " + *command.url : ""),
-                  expected)
-            << joined;
-        EXPECT_EQ(command.error, "") << joined;
+                  row.substr(arrow + 4));
+        EXPECT_EQ(command.error, "") << row;
     }
     for (const char* joined : {"snap|LeftHalf", "snap", "snap|leftHalf|x", "jump", "--frobnicate",
                                "--ping|snap|center", "show|extra"}) {
@@ -97,24 +92,20 @@ TEST(CommandLine, SnapIsShorthandForTheSnapUrlUrlsGoAsTheyAreAndTheRestIsRefused
 
 // The same words are read the same way by `vantile` and by the instance.
 TEST(InstanceCommand, WordsAreReadOrRefusedTheSameWayOnBothSides) {
-    const std::pair<const char*, const char*> accepted[] = {
-        {"presets", "presets"},
-        {"use|Halves", "use 'Halves'"},
-        {"use|--screen|2|My Layout", "use 'My Layout' on 2"},
-        {"use|-x|--screen|02", "use '-x' on 2"},
-        {"clear", "clear"},
-        {"clear|--screen|12", "clear on 12"},
-        {"edit", "edit"},
-        {"quit", "quit"}};
     const char* kinds[] = {"presets", "use", "clear", "edit", "quit"};
-    for (const auto& [joined, expected] : accepted) {
+    for (const std::string row :
+         {"presets => presets", "use|Halves => use 'Halves'",
+          "use|--screen|2|My Layout => use 'My Layout' on 2", "use|-x|--screen|02 => use '-x' on 2",
+          "clear => clear", "clear|--screen|12 => clear on 12", "edit => edit", "quit => quit"}) {
+        const auto arrow = row.find(" => ");
+        const std::string joined = row.substr(0, arrow);
         std::string error;
         const auto command = parseInstanceCommand(words(joined), &error);
         ASSERT_TRUE(command) << joined << ": " << error;
         EXPECT_EQ(kinds[static_cast<int>(command->kind)] +
                       (command->preset.empty() ? "" : " '" + command->preset + "'") +
                       (command->screen ? " on " + std::to_string(*command->screen) : ""),
-                  expected);
+                  row.substr(arrow + 4));
         const CommandLine line = parseCommandLine(words(joined));
         EXPECT_EQ(line.kind, CommandLine::Kind::command) << joined;
         EXPECT_EQ(line.commandWords, words(joined));

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/app_delegate.h"
-#include "fake/fake_app_environment.h"
 #include "core/regions/builtin_presets.h"
-#include "support/temp_dir.h"
 #include "core/windows/window_manager.h"
+#include "fake/fake_app_environment.h"
+#include "support/temp_dir.h"
 
 namespace vantile::test {
 
@@ -37,6 +39,13 @@ class DesktopTest : public ::testing::Test {
 
 inline const RegionPreset& preset(std::size_t index) {
     return builtInPresets().at(index); // 0 halves, 1 thirds, 2 quarters, 3 coding
+}
+
+// "x,y wxh", for rows of tables that fit on a line.
+template <class R> std::string str(const R& r) {
+    std::ostringstream out;
+    out << r.x << "," << r.y << " " << r.width << "x" << r.height;
+    return out.str();
 }
 
 inline std::vector<std::string> labels(const std::vector<Region>& regions) {

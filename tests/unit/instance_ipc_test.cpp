@@ -23,17 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(RuntimePaths, DisplayKeyIgnoresTheScreenAndIsAFileName) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {":1", "1"},
-        {":1.0", "1"},
-        {"localhost:10.0", "localhost_10"},
-        {"../../x:3", "______x_3"},
-        {"", std::nullopt},
-        {":", std::nullopt},
-        {":a", std::nullopt},
-        {"host", std::nullopt}};
-    for (const auto& [display, key] : cases) {
-        EXPECT_EQ(displayKey(display), key) << display;
+    // The display, then "=" and its key; none after the "=" when it has no key.
+    for (const std::string row : {":1=1", ":1.0=1", "localhost:10.0=localhost_10",
+                                  "../../x:3=______x_3", "=", ":=", ":a=", "host="}) {
+        const auto key = row.substr(row.rfind('=') + 1);
+        EXPECT_EQ(displayKey(row.substr(0, row.rfind('='))),
+                  key.empty() ? std::nullopt : std::optional(key))
+            << row;
     }
 }
 
@@ -64,7 +60,7 @@ class InstanceIpcTest : public ::testing::Test {
     std::string error;
 };
 
-TEST_F(InstanceIpcTest, FolderMustBePrivate) {
+TEST_F(InstanceIpcTest, TheFolderMustBePrivateAndAFolderAtTheSocketPathIsNamedOnBothEnds) {
     const std::string dir = root / "private";
     EXPECT_FALSE(ensurePrivateDirectory(dir));
     struct stat st {};
@@ -77,6 +73,14 @@ TEST_F(InstanceIpcTest, FolderMustBePrivate) {
     ::chmod(dir.c_str(), 0700);
     fs::create_directory_symlink(dir, root / "link");
     EXPECT_TRUE(ensurePrivateDirectory(root / "link")) << "a symlink is not the folder";
+
+    ASSERT_FALSE(ensurePrivateDirectory(paths.directory));
+    fs::create_directory(paths.socket);
+    const auto acquired = InstanceServer::acquire(paths, ::getuid());
+    EXPECT_FALSE(acquired.server);
+    EXPECT_EQ(acquired.error, paths.socket + " is a directory, not vantile's socket; remove it");
+    EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
+    EXPECT_EQ(error, acquired.error);
 }
 
 TEST_F(InstanceIpcTest, OneInstanceAtATimeAndAStaleSocketIsReplaced) {
@@ -148,16 +152,6 @@ TEST_F(InstanceIpcTest, PingsAreAnsweredAndGiveTheirSlotsBack) {
     }
     EXPECT_EQ(send(InstanceMessage::Kind::ping, {}, std::chrono::milliseconds(50)),
               SendResult::failed);
-}
-
-TEST_F(InstanceIpcTest, AFolderAtTheSocketPathIsNamedOnBothEnds) {
-    ASSERT_FALSE(ensurePrivateDirectory(paths.directory));
-    fs::create_directory(paths.socket);
-    const auto acquired = InstanceServer::acquire(paths, ::getuid());
-    EXPECT_FALSE(acquired.server);
-    EXPECT_EQ(acquired.error, paths.socket + " is a directory, not vantile's socket; remove it");
-    EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
-    EXPECT_EQ(error, acquired.error);
 }
 
 TEST(MessageReader, OversizedMessagesFail) {

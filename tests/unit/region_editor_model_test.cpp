@@ -29,11 +29,7 @@ BSPNode split(SplitDirection d, double f, BSPNode first = leafTree(), BSPNode se
     return BSPNode::split(d, f, std::move(first), std::move(second));
 }
 
-template <class R> std::string str(const R& r) {
-    std::ostringstream out;
-    out << r.x << "," << r.y << " " << r.width << "x" << r.height;
-    return out.str();
-}
+using test::str;
 
 std::string str(const PaintColor& c) {
     return std::string(c.base == ColorBase::black   ? "black"
@@ -42,41 +38,28 @@ std::string str(const PaintColor& c) {
            "/" + (std::ostringstream() << c.alpha).str();
 }
 
-// Regions with their labels, boundaries with their direction, fraction, hit area, the area of
-// their split and the index of the region they lie next to, then split and merge buttons.
-std::string describe(const RegionEditorLayout& layout) {
+// Regions with their labels, boundaries with their direction and fraction, then split and merge
+// buttons. Into one layout every time: each must replace what the one before left. Hit areas and
+// which region or split a boundary or button acts on are seen in what the pointer does below.
+std::string layoutOf(BSPNode tree, const Rect& frame = kFrame) {
+    static RegionEditorLayout layout;
+    rebuildLayout(tree, frame, layout);
     std::ostringstream out;
-    const auto index = [&](const Uuid& id) {
-        for (std::size_t i = 0; i < layout.regionRects.size(); ++i) {
-            if (layout.regionRects[i].region.id == id) {
-                return i;
-            }
-        }
-        return std::size_t{99};
-    };
     for (const auto& r : layout.regionRects) {
         out << "region " << str(r.rect) << " " << r.region.label.value_or("-") << "\n";
     }
     for (const auto& b : layout.boundaryLines) {
-        out << "boundary " << (b.direction == vertical ? "| " : "- ") << b.fraction << " "
-            << str(b.rect) << " hit " << str(b.hitTestRect) << " of " << str(b.parentBounds)
-            << " by " << index(b.regionIDNear) << "\n";
+        out << "boundary "
+            << "|-"[b.direction != vertical] << " " << b.fraction << " " << str(b.rect) << "\n";
     }
     for (const auto& s : layout.splitButtonRects) {
-        out << "split " << (s.direction == vertical ? "| " : "- ") << str(s.rect) << " in "
-            << index(s.regionID) << "\n";
+        out << "split "
+            << "|-"[s.direction != vertical] << " " << str(s.rect) << "\n";
     }
     for (const auto& m : layout.mergeButtonRects) {
         out << "merge " << str(m.rect) << " of " << m.boundaryIndex << "\n";
     }
     return out.str();
-}
-
-// Into one layout every time: each must replace what the one before left.
-std::string layoutOf(BSPNode tree, const Rect& frame = kFrame) {
-    static RegionEditorLayout layout;
-    rebuildLayout(tree, frame, layout);
-    return describe(layout);
 }
 
 TEST(RegionEditorFrame, ScreenOriginOrBoundsOriginOrBounds) {
@@ -90,30 +73,24 @@ TEST(RegionEditorFrame, ScreenOriginOrBoundsOriginOrBounds) {
 TEST(RegionEditorLayout, RegionsBoundariesAndButtonsWhereTheFractionsPutThem) {
     // Split buttons hang 14 to 42 points below a region's centre, merge buttons sit on the
     // middle of their boundary; the first child of a horizontal split is the upper one.
-    EXPECT_EQ(layoutOf(leafTree()), "region 0,25 1440x875 -\nsplit - 688,420.5 28x28 in 0\n"
-                                    "split | 724,420.5 28x28 in 0\n");
-    EXPECT_EQ(layoutOf(split(vertical, 0.5)),
-              "region 0,25 720x875 -\nregion 720,25 720x875 -\n"
-              "boundary | 0.5 718,25 4x875 hit 708,25 24x875 of 0,0 1x1 by 0\n"
-              "split - 328,420.5 28x28 in 0\nsplit | 364,420.5 28x28 in 0\n"
-              "split - 1048,420.5 28x28 in 1\nsplit | 1084,420.5 28x28 in 1\n"
-              "merge 710,452.5 20x20 of 0\n");
+    EXPECT_EQ(layoutOf(leafTree()), "region 0,25 1440x875 -\nsplit - 688,420.5 28x28\n"
+                                    "split | 724,420.5 28x28\n");
     // Pre-order: the outer boundary first; a merge button only between two leaves.
     EXPECT_EQ(layoutOf(split(vertical, 0.5, split(horizontal, 0.5, leafTree("A"), leafTree("B")),
                              leafTree("C"))),
               "region 0,462.5 720x437.5 A\nregion 0,25 720x437.5 B\nregion 720,25 720x875 C\n"
-              "boundary | 0.5 718,25 4x875 hit 708,25 24x875 of 0,0 1x1 by 0\n"
-              "boundary - 0.5 0,460.5 720x4 hit 0,450.5 720x24 of 0,0 0.5x1 by 0\n"
-              "split - 328,639.25 28x28 in 0\nsplit | 364,639.25 28x28 in 0\n"
-              "split - 328,201.75 28x28 in 1\nsplit | 364,201.75 28x28 in 1\n"
-              "split - 1048,420.5 28x28 in 2\nsplit | 1084,420.5 28x28 in 2\n"
+              "boundary | 0.5 718,25 4x875\n"
+              "boundary - 0.5 0,460.5 720x4\n"
+              "split - 328,639.25 28x28\nsplit | 364,639.25 28x28\n"
+              "split - 328,201.75 28x28\nsplit | 364,201.75 28x28\n"
+              "split - 1048,420.5 28x28\nsplit | 1084,420.5 28x28\n"
               "merge 350,452.5 20x20 of 1\n");
     // Split buttons only in regions larger than 100 x 80.
     EXPECT_EQ(layoutOf(leafTree(), {0, 0, 100, 300}), "region 0,0 100x300 -\n");
     EXPECT_EQ(layoutOf(leafTree(), {0, 0, 300, 80}), "region 0,0 300x80 -\n");
     EXPECT_EQ(layoutOf(leafTree(), {0, 0, 100.5, 80.5}),
-              "region 0,0 100.5x80.5 -\nsplit - 18.25,-1.75 28x28 in 0\n"
-              "split | 54.25,-1.75 28x28 in 0\n");
+              "region 0,0 100.5x80.5 -\nsplit - 18.25,-1.75 28x28\n"
+              "split | 54.25,-1.75 28x28\n");
 }
 
 // A second screen right of the primary; its visible frame stops 25 points below its top, so in
@@ -236,6 +213,7 @@ TEST_F(RegionEditorModelTest, ADragIsOneUndoStepAndStopsAtATenthOfItsSplit) {
     EXPECT_EQ(model().tree(), before);
     EXPECT_EQ(model().boundaryLines()[0].rect.x, 718);
 
+    const BSPNode nested = split(vertical, 0.5, split(horizontal, 0.5));
     const struct {
         BSPNode tree;
         Point from;
@@ -250,17 +228,10 @@ TEST_F(RegionEditorModelTest, ADragIsOneUndoStepAndStopsAtATenthOfItsSplit) {
         {split(horizontal, 0.25), {500, 681}, {{500, 0}}, "(-0.9 o o)"},
         // Nested boundaries next to the same region move their own split: the vertical line
         // well below the inner merge button, then the horizontal one away from it.
-        {split(vertical, 0.5, split(horizontal, 0.5)),
-         {720, 100},
-         {{1008, 100}},
-         "(|0.7 (-0.5 o o) o)"},
-        {split(vertical, 0.5, split(horizontal, 0.5)),
-         {100, 462},
-         {{100, 287.5}},
-         "(|0.5 (-0.7 o o) o)"},
+        {nested, {720, 100}, {{1008, 100}}, "(|0.7 (-0.5 o o) o)"},
+        {nested, {100, 462}, {{100, 287.5}}, "(|0.5 (-0.7 o o) o)"},
         // The quarters' middle line moves alone and reaches across the whole width.
-        {builtInTree(preset(2)), {300, 463}, {{300, 287.5}}, "(-0.7 (|0.5 o o) (|0.5 o o))"},
-    };
+        {builtInTree(preset(2)), {300, 463}, {{300, 287.5}}, "(-0.7 (|0.5 o o) (|0.5 o o))"}};
     for (const auto& d : drags) {
         start(d.tree);
         drag(d.from, d.path);
@@ -286,80 +257,37 @@ Size fakeMeasure(const std::string& text, FontRole role) {
     return {advance * static_cast<double>(text.size()), role == FontRole::size ? 16.0 : 13.0};
 }
 
-// One line per operation, led by its letter: V fill, r rounded fill, R rounded outline, o oval,
-// S segments, t text, g glyph.
-std::string describe(const PaintOperation& op) {
+// The operations' letters in order (V fill, r rounded fill, R rounded outline, o oval, S segments,
+// t text, g glyph); with `texts`, the texts instead, with where they start and their colour. Where
+// shapes lie and their colours are seen in the widget's pixels.
+std::string paintOf(BSPNode tree, const Rect& frame = kFrame, bool texts = false) {
+    RegionEditorLayout layout;
+    rebuildLayout(tree, frame, layout);
     std::ostringstream out;
-    out << "VrRoStg"[op.index()] << " ";
-    if (const auto* f = std::get_if<paint::FillRect>(&op)) {
-        out << str(f->rect) << " " << str(f->color)
-            << (f->composition == Composition::source ? " source" : "");
-    } else if (const auto* f = std::get_if<paint::FillRoundedRect>(&op)) {
-        out << str(f->rect) << " r" << f->radius << " " << str(f->color)
-            << (f->over ? " on " + str(*f->over) : "");
-    } else if (const auto* s = std::get_if<paint::StrokeRoundedRect>(&op)) {
-        out << str(s->rect) << " r" << s->radius << " w" << s->lineWidth << " " << str(s->color);
-    } else if (const auto* o = std::get_if<paint::FillOval>(&op)) {
-        out << str(o->rect) << " " << str(o->color);
-    } else if (const auto* s = std::get_if<paint::StrokeSegments>(&op)) {
-        for (const auto& [a, b] : s->segments) {
-            out << a.x << "," << a.y << "-" << b.x << "," << b.y << " ";
+    for (const auto& op :
+         editorPaintList({layout, 1, {0, 0, 1440, 875}, {0, 0, 1440, 900}}, fakeMeasure)) {
+        const auto* t = std::get_if<paint::Text>(&op);
+        if (!texts) {
+            out << "VrRoStg"[op.index()];
+        } else if (t) {
+            out << "'" << t->text << "' " << t->origin.x << "," << t->origin.y << " "
+                << str(t->color) << "\n";
         }
-        out << "w" << s->lineWidth << " " << str(s->color);
-    } else if (const auto* t = std::get_if<paint::Text>(&op)) {
-        out << "'" << t->text << "' " << t->origin.x << "," << t->origin.y
-            << (t->font == FontRole::size ? " size " : " label ") << str(t->color);
-    } else if (const auto* g = std::get_if<paint::Glyph>(&op)) {
-        out << str(g->button) << (g->glyph == SplitGlyph::rows ? " rows " : " columns ")
-            << str(g->color);
     }
     return out.str();
 }
 
-std::string paintOf(BSPNode tree, std::optional<std::size_t> hovered = std::nullopt,
-                    const Rect& frame = kFrame, char only = 0) {
-    RegionEditorLayout layout;
-    rebuildLayout(tree, frame, layout);
-    std::string out;
-    for (const auto& op :
-         editorPaintList({layout, hovered, {0, 0, 1440, 875}, {0, 0, 1440, 900}}, fakeMeasure)) {
-        const std::string line = describe(op);
-        if (!only || line[0] == only) {
-            out += line + "\n";
-        }
-    }
-    return out;
-}
-
-TEST(RegionEditorPaint, VeilRegionsBarsThenMergeButtons) {
-    // Per region: body, outline, size pill and text, the label 4 points above the pill, and the
-    // split buttons as the layout put them. "720 × 875" is 10 bytes: 70 wide to the measure.
+TEST(RegionEditorPaint, VeilRegionsBarsThenMergeButtonsAndTextsOverThePills) {
+    // Per region: body, outline, size pill and text, the label, and the split buttons; then the
+    // bars, the hovered one among them, and last the merge buttons' discs and crosses.
     EXPECT_EQ(paintOf(split(vertical, 0.5, leafTree("Editor"), leafTree())),
-              "V 0,0 1440x900 black/0.4 source\n"
-              "r 2,27 716x871 r4 white/0.05 on black/0.4\nR 2,27 716x871 r4 w2 accent/0.6\n"
-              "r 317,472.5 86x22 r6 black/0.6\nt '720 \xC3\x97 875' 325,475.5 size white/0.9\n"
-              "t 'Editor' 345,498.5 label white/0.6\n"
-              "r 328,420.5 28x28 r6 white/0.15\ng 328,420.5 28x28 rows white/0.9\n"
-              "r 364,420.5 28x28 r6 white/0.15\ng 364,420.5 28x28 columns white/0.9\n"
-              "r 722,27 716x871 r4 white/0.05 on black/0.4\nR 722,27 716x871 r4 w2 accent/0.6\n"
-              "r 1037,472.5 86x22 r6 black/0.6\nt '720 \xC3\x97 875' 1045,475.5 size white/0.9\n"
-              "r 1048,420.5 28x28 r6 white/0.15\ng 1048,420.5 28x28 rows white/0.9\n"
-              "r 1084,420.5 28x28 r6 white/0.15\ng 1084,420.5 28x28 columns white/0.9\n"
-              "V 718,25 4x875 accent/0.8\no 710,452.5 20x20 black/0.7\n"
-              "S 716,458.5-724,466.5 724,458.5-716,466.5 w1.5 white/0.8\n");
-}
-
-// Bars after every region, merge buttons after every bar; only the hovered bar is six thick and
-// opaque: wider, not longer.
-TEST(RegionEditorPaint, OnlyTheHoveredBarIsSixThickAndOpaqueAndMergeButtonsComeLast) {
-    const std::string all =
-        paintOf(split(horizontal, 0.5, split(vertical, 0.5), split(vertical, 0.5)), 2);
-    EXPECT_EQ(all.substr(all.find("\nV ") + 1),
-              "V 0,460.5 1440x4 accent/0.8\nV 718,462.5 4x437.5 accent/0.8\n"
-              "V 717,25 6x437.5 accent/1\no 710,671.25 20x20 black/0.7\n"
-              "S 716,677.25-724,685.25 724,677.25-716,685.25 w1.5 white/0.8\n"
-              "o 710,233.75 20x20 black/0.7\n"
-              "S 716,239.75-724,247.75 724,239.75-716,247.75 w1.5 white/0.8\n");
+              "VrRrttrgrgrRrtrgrgVoS");
+    EXPECT_EQ(paintOf(split(horizontal, 0.5, split(vertical, 0.5), split(vertical, 0.5))),
+              "VrRrtrgrgrRrtrgrgrRrtrgrgrRrtrgrgVVVoSoS");
+    // "720 × 875" is 10 bytes: 70 wide to the measure, centred; the label 4 points above its pill.
+    EXPECT_EQ(paintOf(split(vertical, 0.5, leafTree("Editor"), leafTree()), kFrame, true),
+              "'720 \xC3\x97 875' 325,475.5 white/0.9\n'Editor' 345,498.5 white/0.6\n"
+              "'720 \xC3\x97 875' 1045,475.5 white/0.9\n");
 }
 
 TEST(RegionEditorPaint, SizesAreTruncatedPointsOfTheVisibleFrameAndSmallRegionsHaveNoButtons) {
@@ -368,12 +296,11 @@ TEST(RegionEditorPaint, SizesAreTruncatedPointsOfTheVisibleFrameAndSmallRegionsH
     EXPECT_EQ(regionSizeText({0, 0, 0.5, 0.5}, {100, 100, 1920, 1050}), "960 \xC3\x97 525");
     // The view may be scaled; the text follows the screen's visible frame, not the view. An
     // empty label is drawn, a missing one is not.
-    EXPECT_EQ(paintOf(leafTree(), std::nullopt, {0, 0, 720, 437.5}, 't'),
-              "t '1440 \xC3\x97 875' 321.5,231.75 size white/0.9\n");
-    EXPECT_EQ(paintOf(leafTree(""), std::nullopt, {0, 0, 100, 300}),
-              "V 0,0 1440x900 black/0.4 source\nr 2,2 96x296 r4 white/0.05 on black/0.4\n"
-              "R 2,2 96x296 r4 w2 accent/0.6\nr 3.5,160 93x22 r6 black/0.6\n"
-              "t '1440 \xC3\x97 875' 11.5,163 size white/0.9\nt '' 50,186 label white/0.6\n");
+    EXPECT_EQ(paintOf(leafTree(), {0, 0, 720, 437.5}, true),
+              "'1440 \xC3\x97 875' 321.5,231.75 white/0.9\n");
+    EXPECT_EQ(paintOf(leafTree(""), {0, 0, 100, 300}), "VrRrtt");
+    EXPECT_EQ(paintOf(leafTree(""), {0, 0, 100, 300}, true),
+              "'1440 \xC3\x97 875' 11.5,163 white/0.9\n'' 50,186 white/0.6\n");
 }
 
 using RegionEditorToolbarModelTest = test::DesktopTest;

@@ -70,57 +70,58 @@ TEST(RegionJson, PresetRoundTripsWithSortedMembers) {
     EXPECT_TRUE(builtIn.value->isBuiltIn && builtIn.value->layouts.empty());
 }
 
-TEST(RegionJson, EveryMissingOrMistypedMemberFailsThePreset) {
+// A preset with one member taken out ("-" as the value) or changed fails as a whole: a missing or
+// mistyped member, a tree node without exactly one known key, and values that would place windows
+// far off their screen or make the editor draw without end. Where it failed is said.
+TEST(RegionJson, EveryMissingMistypedOrAbsurdMemberFailsThePreset) {
     const json good = toJson(userPreset());
-    for (const char* member : {"id", "name", "layouts", "createdDate", "isBuiltIn"}) {
-        json broken = good;
-        broken.erase(member);
-        EXPECT_FALSE(presetFromJson(broken).value) << "without " << member;
-        broken = good;
-        broken[member] = json::array();
-        EXPECT_FALSE(presetFromJson(broken).value) << member << " as an array";
-    }
-    json badId = good;
-    badId["id"] = "00000000-0000-0000-0000-00000000000G";
-    EXPECT_FALSE(presetFromJson(badId).value);
-    json badTree = good;
-    badTree["layouts"]["0_0_1920_1080"]["tree"]["split"]["direction"] = "diagonal";
-    const auto failed = presetFromJson(badTree);
-    ASSERT_FALSE(failed.value);
-    EXPECT_EQ(failed.error.path, "$.layouts.0_0_1920_1080.tree.split.direction");
-    EXPECT_FALSE(readPresetDocument("{\"id\": ").value);
-    EXPECT_FALSE(readPresetDocument("[]").value);
-}
-
-TEST(RegionJson, TreeNeedsExactlyOneKnownKey) {
-    for (const json& wrong :
-         {json{{"leaf", leaf["leaf"]}, {"split", split(0.5)["split"]}}, json::object()}) {
-        EXPECT_EQ(bspNodeFromJson(wrong).error.description,
-                  "Invalid number of keys found, expected one.");
-    }
-    EXPECT_TRUE(bspNodeFromJson(json{{"leaf", leaf["leaf"]}, {"comment", 1}}).value)
-        << "unrecognised members do not count";
-    EXPECT_FALSE(bspNodeFromJson(json{{"leaf", json::object()}}).value) << "leaf without _0";
-    json noFraction = split(0.5);
-    noFraction["split"].erase("fraction");
-    EXPECT_FALSE(bspNodeFromJson(noFraction).value);
-}
-
-// Values that would place windows far off their screen, or make the editor draw without end, and
-// nesting that would recurse past the stack.
-TEST(RegionJson, FractionsRectsAndNestingOutsideTheirMeaningFailTheTree) {
+    const std::string tree = "/layouts/0_0_1920_1080/tree", split = tree + "/split",
+                      leaf = split + "/first/split/first/leaf", rect = leaf + "/_0/rect";
+    std::vector<std::pair<std::string, json>> edits = {
+        {"/id", "00000000-0000-0000-0000-00000000000G"},
+        {split + "/direction", "diagonal"},
+        {split + "/fraction", "-"},
+        {tree + "/leaf", json::object()},
+        {tree, json::object()},
+        {leaf + "/_0", "-"},
+        {rect + "/width", 1e300},
+        {rect + "/x", -3.3},
+        {rect + "/x", 0.6},
+        {rect + "/width", 0},
+        {rect + "/height", -0.1},
+        {rect + "/height", 1 + 1e-6}};
     for (const double fraction : {1e17, -1e17, 1000.0, -3.3, 0.0, 1.0}) {
-        EXPECT_FALSE(bspNodeFromJson(split(fraction)).value) << fraction;
+        edits.emplace_back(split + "/fraction", fraction);
     }
+    for (const char* member : {"/id", "/name", "/layouts", "/createdDate", "/isBuiltIn"}) {
+        edits.emplace_back(member, "-");
+        edits.emplace_back(member, json::array());
+    }
+    const auto edited = [&](const std::string& path, const json& value) {
+        const char* op = value == "-" ? "remove" : "add";
+        return presetFromJson(good.patch({{{"op", op}, {"path", path}, {"value", value}}}));
+    };
+    ASSERT_TRUE(presetFromJson(good).value) << "unedited, it is read";
+    for (const auto& [path, value] : edits) {
+        EXPECT_FALSE(edited(path, value).value) << path << " " << value;
+    }
+    EXPECT_EQ(edited(split + "/direction", "x").error.path,
+              "$.layouts.0_0_1920_1080.tree.split.direction");
+    EXPECT_EQ(bspNodeFromJson(json::object()).error.description,
+              "Invalid number of keys found, expected one.");
+    EXPECT_FALSE(readPresetDocument("{\"id\": ").value || readPresetDocument("[]").value);
+}
+
+// The smallest and largest values that still mean something, and members nobody knows.
+TEST(RegionJson, FractionsAtTheirEdgesAndUnknownMembersAreRead) {
     EXPECT_TRUE(bspNodeFromJson(split(1e-9)).value);
-    const FractionalRect bad[] = {{0, 0, 1e300, 1}, {-3.3, 0, 0.5, 1}, {0.5, 0, 0.6, 1},
-                                  {0, 0, 0, 1},     {0, 0.5, 1, -0.1}, {0, 0, 1, 1 + 1e-6}};
-    for (const FractionalRect& rect : bad) {
-        EXPECT_FALSE(fractionalRectFromJson(toJson(rect)).value) << rect.x << " " << rect.width;
-    }
     EXPECT_TRUE(fractionalRectFromJson(toJson(FractionalRect{0.5, 0, 0.5 + 1e-10, 1})).value)
         << "the rounding a computed tree leaves at the far edge";
+    EXPECT_TRUE(bspNodeFromJson(json{{"leaf", leaf["leaf"]}, {"comment", 1}}).value);
+}
 
+// Nesting that would recurse past the stack.
+TEST(RegionJson, NestingPastTheLimitFailsTheTree) {
     json chain = leaf;
     for (int depth = 1; depth < maxTreeDepth; ++depth) {
         chain = split(0.5, chain);
@@ -197,36 +198,24 @@ TEST_F(RegionPersistenceTest, PresetsLoadOldestFirstAndOnlyWellFormedRegularJson
 
 // A write cut short by a crash leaves its temporary file; the next start removes the ones old
 // enough that no instance can still be writing them.
-TEST_F(RegionPersistenceTest, TemporariesLeftBehindAreRemovedAtStartAndUnchangedFilesStay) {
+// Whether an unchanged choice is written again is seen end to end.
+TEST_F(RegionPersistenceTest, TemporariesLeftBehindAreRemovedAtStartAndOtherFilesStay) {
     const fs::path base = store.baseDirectory();
-    const std::vector<fs::path> stale = {base / ".active_config.json.a1B2c3",
-                                         store.presetsDirectory() / ".0A1B.json.Zz9Yy8"};
-    const std::vector<fs::path> kept = {base / ".active_config.json.fresh1",
-                                        base / "notes.json.old"};
-    for (const fs::path& path : stale) {
+    // A path, whether it is old, and whether it stays.
+    const std::tuple<fs::path, bool, bool> files[] = {
+        {base / ".active_config.json.a1B2c3", true, false},
+        {store.presetsDirectory() / ".0A1B.json.Zz9Yy8", true, false},
+        {base / ".active_config.json.fresh1", false, true},
+        {base / "notes.json.old", true, true}};
+    for (const auto& [path, old, stays] : files) {
         writeText(path, "{");
-        fs::last_write_time(path, fs::file_time_type::clock::now() -
-                                      RegionPersistence::staleTemporaryAge * 2);
-    }
-    for (const fs::path& path : kept) {
-        writeText(path, "{");
+        const auto age = old ? RegionPersistence::staleTemporaryAge * 2 : std::chrono::seconds(0);
+        fs::last_write_time(path, fs::file_time_type::clock::now() - age);
     }
     RegionPersistence(store.baseDirectory());
-    for (const fs::path& path : stale) {
-        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& [path, old, stays] : files) {
+        EXPECT_EQ(fs::exists(path), stays) << path;
     }
-    for (const fs::path& path : kept) {
-        EXPECT_TRUE(fs::exists(path)) << path;
-    }
-    // Choosing what is already chosen writes nothing, so a crash then cannot leave anything.
-    const Uuid id = Uuid::random();
-    ASSERT_TRUE(store.setActivePreset(id, "0_0_1920_1080"));
-    struct stat before {};
-    ::stat(store.activeConfigPath().c_str(), &before);
-    EXPECT_TRUE(store.setActivePreset(id, "0_0_1920_1080"));
-    struct stat after {};
-    ::stat(store.activeConfigPath().c_str(), &after);
-    EXPECT_EQ(after.st_ino, before.st_ino) << "replaced, not left alone";
 }
 
 TEST_F(RegionPersistenceTest, TooLargePresetsAreNotSavedAndAMissingFolderReadsAsEmpty) {
@@ -241,9 +230,9 @@ TEST_F(RegionPersistenceTest, TooLargePresetsAreNotSavedAndAMissingFolderReadsAs
     EXPECT_FALSE(nowhere.setActivePreset(Uuid::random(), "k"));
 }
 
-TEST(FileIo, AtomicWriteKeepsTheFilesModeAndWritesThroughLinks) {
+TEST(FileIo, AtomicWritesKeepModeAndLinksAndAFailedOneLeavesTheOldFileAndNoTemporary) {
     test::TempDir dir;
-    const fs::path target = dir.path() / "config.json";
+    const fs::path target = dir.path() / "config.json", link = dir.path() / "link.json";
     ASSERT_TRUE(writeFileAtomically(target, "one"));
     ::chmod(target.c_str(), 0600);
     ASSERT_TRUE(writeFileAtomically(target, "two"));
@@ -255,25 +244,22 @@ TEST(FileIo, AtomicWriteKeepsTheFilesModeAndWritesThroughLinks) {
     ::umask(old);
     ASSERT_EQ(::stat((dir.path() / "new.json").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "a new file follows the umask";
-    const fs::path link = dir.path() / "link.json";
     fs::create_symlink(target, link);
     ASSERT_TRUE(writeFileAtomically(link, "three"));
     EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
     EXPECT_EQ(readWholeFile(target), "three");
-}
-
-TEST(FileIo, AtomicWriteLeavesTheOldFileWhenItCannotFinish) {
-    test::TempDir dir;
-    const fs::path target = dir.path() / "a.json";
-    ASSERT_TRUE(writeFileAtomically(target, "old"));
-    EXPECT_FALSE(writeFileAtomically(dir.path() / "missing" / "a.json", "new"));
-    // A folder in the way of the rename: the write fails and nothing half-written remains.
-    fs::create_directory(dir.path() / "dir.json");
-    fs::create_directory(dir.path() / "dir.json" / "child");
-    EXPECT_FALSE(writeFileAtomically(dir.path() / "dir.json", "new"));
-    EXPECT_EQ(readWholeFile(target), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "no temporary files";
     EXPECT_FALSE(readWholeFile(target, 2)) << "larger than the limit";
+
+    // A name so long that no temporary can be made beside it; a folder in the way of the rename;
+    // a missing folder.
+    const fs::path longName = dir.path() / (std::string(250, 'n') + ".json");
+    std::ofstream(longName) << "old";
+    fs::create_directories(dir.path() / "dir.json" / "child");
+    for (const fs::path& path : {longName, dir.path() / "dir.json", dir.path() / "no" / "a"}) {
+        EXPECT_FALSE(writeFileAtomically(path, "new")) << path;
+    }
+    EXPECT_EQ(readWholeFile(longName), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5) << "no temporary files";
 }
 
 } // namespace

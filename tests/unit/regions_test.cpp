@@ -21,22 +21,21 @@ BSPNode tree(std::size_t index) {
 }
 
 Region named(const BSPNode& tree, const std::string& label) {
-    for (const auto& region : tree.allRegions()) {
-        if (region.label == label) {
-            return region;
-        }
-    }
-    throw std::runtime_error("no region " + label);
+    const auto all = tree.allRegions();
+    return *std::find_if(all.begin(), all.end(), [&](const Region& r) { return r.label == label; });
 }
 
-// Each region's label and rect, in the tree's order.
-std::string regionsOf(const BSPNode& tree) {
-    std::ostringstream out;
-    for (const auto& r : tree.allRegions()) {
-        out << r.label.value_or("-") << " " << r.rect.x << "," << r.rect.y << " " << r.rect.width
-            << "x" << r.rect.height << "; ";
+// Each region's label and rect, in order.
+std::string regionsOf(const std::vector<Region>& regions) {
+    std::string out;
+    for (const auto& r : regions) {
+        out += r.label.value_or("-") + " " + test::str(r.rect) + "; ";
     }
-    return out.str();
+    return out;
+}
+
+std::string regionsOf(const BSPNode& tree) {
+    return regionsOf(tree.allRegions());
 }
 
 TEST(BuiltInPresets, FixedIdsAndLiteralTreesFreshEachTimeAndUnknownIdsGiveOneLeaf) {
@@ -107,38 +106,21 @@ TEST(BSPNode, UpdateSplitFractionFindsTheSplitByItsAreaAndCopiesStayApart) {
               "Bottom Right 0.5,0.7 0.5x0.3; ");
 }
 
-TEST(BSPNode, RecalculateGivesTheAreasOfTheFractionsAndUnionsSpanBothTrees) {
-    BSPNode t = tree(1);
-    t.recalculateRects(unitRect);
-    EXPECT_EQ(named(t, "Center").rect,
-              (FractionalRect{0.3333333333333333, 0, 0.33333333333333337, 1}));
-    EXPECT_EQ(named(t, "Right").rect,
-              (FractionalRect{0.6666666666666667, 0, 0.33333333333333337, 1}));
-    const BSPNode q = tree(2);
-    EXPECT_EQ(BSPNode::unionRect(q.first(), q.second()), unitRect);
-    EXPECT_EQ(BSPNode::unionRect(q.first().first(), q.second().first()),
-              (FractionalRect{0, 0, 0.5, 1}));
-}
-
 TEST(ReadingOrder, RowsWithinAHundredthAreOneRowAndTheSortIsSafe) {
-    const auto sortedXs = [](std::vector<std::pair<double, double>> corners) {
+    const auto sorted = [](std::vector<std::tuple<double, double, const char*>> corners) {
         std::vector<Region> regions;
-        for (const auto& [x, y] : corners) {
-            regions.push_back({Uuid::random(), {x, y, 0.1, 0.1}, {}});
+        for (const auto& [x, y, name] : corners) {
+            regions.push_back({Uuid::random(), {x, y, 0.1, 0.1}, name});
         }
         sortInReadingOrder(regions);
-        std::vector<double> xs;
-        for (const auto& region : regions) {
-            xs.push_back(region.rect.x);
-        }
-        return xs;
+        return labels(regions);
     };
-    EXPECT_EQ(sortedXs({{0.5, 0.005}, {0.2, 0.5}, {0.1, 0.0}, {0.0, 0.5}}),
-              (std::vector<double>{0.1, 0.5, 0.0, 0.2}));
+    EXPECT_EQ(sorted({{0.5, 0.005, "b"}, {0.2, 0.5, "d"}, {0.1, 0.0, "a"}, {0.0, 0.5, "c"}}),
+              (Labels{"a", "b", "c", "d"}));
     // Tops creeping down in steps under 0.01 make "same row" intransitive; the order is still the
     // one the pairwise rule gives for neighbours.
-    EXPECT_EQ(sortedXs({{0.9, 0.0}, {0.5, 0.006}, {0.1, 0.012}}),
-              (std::vector<double>{0.5, 0.9, 0.1}));
+    EXPECT_EQ(sorted({{0.9, 0.0, "b"}, {0.5, 0.006, "a"}, {0.1, 0.012, "c"}}),
+              (Labels{"a", "b", "c"}));
 }
 
 class RegionManagerTest : public test::DesktopTest {
@@ -198,13 +180,13 @@ TEST_F(RegionManagerTest, RememberedPresetsComeBackAtStartAndOnScreenChanges) {
 
     // An unsaved edit is replaced by a fresh tree of the remembered preset.
     manager->activeLayouts().insert_or_assign("-1440_900_1440_900", RegionLayout{tree(2)});
-    desktop.changeScreens();
+    desktop.screenChangeHandler();
     const auto again = manager->regionsForScreen(left);
     EXPECT_EQ(labels(again), (Labels{"Left", "Center", "Right"}));
     EXPECT_NE(again[0].id, restored[0].id);
     // A screen that changes size gets a new key and no layout.
     desktop.screenList[1].frame.width = 1280;
-    desktop.changeScreens();
+    desktop.screenChangeHandler();
     EXPECT_TRUE(manager->regionsForScreen(desktop.screenList[1]).empty());
     manager.reset();
     EXPECT_FALSE(desktop.screenChangeHandler) << "nothing can reach the destroyed manager";
@@ -242,11 +224,8 @@ TEST_F(RegionManagerTest, RegionsAreListedInReadingOrderAndHitInScreenSpace) {
     BSPNode& layout = regions.activeLayouts().at("0_0_1920_1080").tree;
     layout = layout.splitRegion(regions.regionsForScreen(primary)[0].id, SplitDirection::horizontal,
                                 0.5);
-    std::vector<std::pair<double, double>> corners;
-    for (const Region& region : regions.regionsForScreen(primary)) {
-        corners.emplace_back(region.rect.x, region.rect.y);
-    }
-    EXPECT_EQ(corners, (std::vector<std::pair<double, double>>{{0, 0}, {0.5, 0}, {0, 0.5}}));
+    EXPECT_EQ(regionsOf(regions.regionsForScreen(primary)),
+              "- 0,0 0.5x0.5; Right 0.5,0 0.5x1; - 0,0.5 0.5x0.5; ");
     // Visible frame (0, 0, 1920, 1050): y grows upward in screen space.
     regions.applyPreset(preset(2), primary);
     EXPECT_EQ(regions.regionAtScreenPoint({100, 1050}, primary)->label, "Top Left");

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "unit/desktop_test.h"
 #include "base/geometry.h"
 #include "core/windows/window_action.h"
+#include "unit/desktop_test.h"
 
 namespace vantile {
 namespace {
@@ -39,10 +39,10 @@ TEST(ScreenDetection, LargestOverlapWinsTiesGoFirstOutsideIsPrimaryAndFramesAreF
     const auto right = desktop.addScreen({1000, 0, 1000, 800}, {1000, 0, 1000, 800});
     const auto above = desktop.addScreen({0, 800, 1920, 1080}, {0, 800, 1920, 1050});
     const auto below = desktop.addScreen({0, -768, 1024, 768}, {0, -768, 1024, 768});
+    // Half on each, more on the right, only touching, outside all, above.
     const std::pair<Rect, Screen> frames[] = {
-        {{500, 100, 1000, 400}, primary}, // half on each
-        {{600, 100, 1000, 400}, right},    {{1000, 100, 10, 10}, right},
-        {{990, 100, 10, 10}, primary}, // only touching
+        {{500, 100, 1000, 400}, primary},  {{600, 100, 1000, 400}, right},
+        {{1000, 100, 10, 10}, right},      {{990, 100, 10, 10}, primary},
         {{5000, 5000, 100, 100}, primary}, {{100, -500, 400, 300}, above}};
     for (const auto& [frame, screen] : frames) {
         EXPECT_EQ(detection.screenForFrame(frame), screen) << describe(frame);
@@ -73,16 +73,13 @@ TEST_F(WindowManagerTest, EveryActionByItsNameLandsOnItsTargetAndRecordsTheOldFr
     for (const auto& [name, rect] : expected) {
         const auto id = desktop.addFocusedWindow(start);
         manager.perform(windowActionFromRawValue(name).value());
-        EXPECT_EQ(frame(id), rect) << name << " gave " << describe(frame(id));
+        EXPECT_EQ(frame(id), rect) << name;
         EXPECT_EQ(historyOf(id), start) << name;
     }
     const auto big = desktop.addFocusedWindow({0, 0, 2000, 1000});
     manager.perform(WindowAction::center);
     EXPECT_EQ(frame(big), (Rect{-280, -37.5, 2000, 1000})) << "centred, overhanging";
-    EXPECT_EQ(rawValue(WindowAction::restore), "restore");
-    for (const char* wrong : {"LeftHalf", "left_half", "", " leftHalf", "leftHalf "}) {
-        EXPECT_FALSE(windowActionFromRawValue(wrong)) << wrong;
-    }
+    // Names that are not quite an action's are refused where they arrive: URLs, command lines.
 }
 
 TEST_F(WindowManagerTest, WithoutPermissionOrAWindowOrAScreenNothingChanges) {
@@ -102,7 +99,7 @@ TEST_F(WindowManagerTest, WithoutPermissionOrAWindowOrAScreenNothingChanges) {
     desktop.screenList.clear();
     manager.perform(WindowAction::maximize);
     EXPECT_EQ(manager.windowHistory().size(), 0u);
-    EXPECT_EQ(desktop.writes(), std::vector<std::string>{});
+    EXPECT_EQ(desktop.writes, 0);
 }
 
 TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMoveAndHistoryHoldsFifty) {
@@ -113,9 +110,9 @@ TEST_F(WindowManagerTest, RestoreReturnsToTheFrameBeforeTheFirstMoveAndHistoryHo
     }
     EXPECT_EQ(frame(id), start) << "the first frame recorded wins";
     EXPECT_FALSE(historyOf(id)) << "restore removes the entry";
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.perform(WindowAction::restore);
-    EXPECT_TRUE(desktop.writes().empty()) << "nothing left to restore";
+    EXPECT_EQ(desktop.writes, 0) << "nothing left to restore";
     for (int i = 0; i < 50; ++i) {
         desktop.addFocusedWindow({double(i), 0, 400, 300});
         manager.perform(WindowAction::maximize);
@@ -157,10 +154,10 @@ TEST_F(WindowManagerRegionsTest, SnapByNumberInReadingOrderAndCycleWithWrapping)
     manager.snapToRegion(1);
     EXPECT_EQ(frame(id), (Rect{480, 25, 480, 875}));
     EXPECT_EQ(manager.windowHistory().size(), 1u);
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.snapToRegion(3);
     manager.snapToRegion(-1);
-    EXPECT_TRUE(desktop.writes().empty());
+    EXPECT_EQ(desktop.writes, 0);
     // From the last to the first, back to the last; from nowhere forward to the second and
     // backward to the last.
     const std::tuple<Rect, bool, double> steps[] = {{{1000, 100, 300, 300}, true, 0},
@@ -199,10 +196,10 @@ TEST_F(WindowManagerRegionsTest, AdjacentRegionUsesTheScoreListOrderAndADeadBand
     layout(BSPNode::split(SplitDirection::horizontal, 0.5, leaf({0, 0, 0.5, 0.5}),
                           leaf({0.005, 0.5, 0.5, 0.5})));
     desktop.addFocusedWindow({100, 100, 100, 100});
-    desktop.log.clear();
+    desktop.writes = 0;
     manager.moveToAdjacentRegion(WindowAction::rightHalf);
     manager.moveToAdjacentRegion(WindowAction::leftHalf);
-    EXPECT_TRUE(desktop.writes().empty());
+    EXPECT_EQ(desktop.writes, 0);
 }
 
 // The log of one move to (100, 50, 640, 480): r raise, S and P the writes of that size and place,
@@ -249,36 +246,29 @@ TEST(AccessibilityManager, FocusedWindowFallsBackToMainWindowThenWindowListAndRe
 }
 
 TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
-    const std::tuple<const char*, Point, std::optional<Size>, std::optional<Size>, bool,
-                     const char*, Size>
-        cases[] = {
-            {"accepted: one pass", {}, {}, {}, false, "rSPSzpsps", {640, 480}},
-            {"within 5 points counts as right", {5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
-            {"8 off: position writes only", {8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
-            {"clamped: size twice per pass",
-             {},
-             Size{500, 400},
-             {},
-             false,
-             "rSPSzpsSSzpsSSps",
-             {500, 400}},
-            {"clamped and misplaced",
-             {0, 30},
-             {},
-             Size{800, 600},
-             false,
-             "rSPSzpsSPSzpsSPSpsP",
-             {800, 600}},
-            {"vanished: ends quietly", {}, {}, {}, true, "rSPSzpps", {400, 300}}};
-    for (const auto& [what, offset, maxSize, minSize, vanished, log, size] : cases) {
+    // Within 5 points counts as right. A window that shifts itself, refuses to grow past `most` or
+    // shrink below `least` (zero: no limit), or vanishes; the letters of its move and the size it
+    // ends at.
+    const struct {
+        Point offset;
+        Size most, least;
+        bool vanished;
+        const char* log;
+        Size size;
+    } cases[] = {{{}, {}, {}, false, "rSPSzpsps", {640, 480}},
+                 {{5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
+                 {{8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
+                 {{}, {500, 400}, {}, false, "rSPSzpsSSzpsSSps", {500, 400}},
+                 {{0, 30}, {}, {800, 600}, false, "rSPSzpsSPSzpsSPSpsP", {800, 600}},
+                 {{}, {}, {}, true, "rSPSzpps", {400, 300}}};
+    for (const auto& c : cases) {
         test::FakeDesktop desktop;
         AccessibilityManager ax{desktop, desktop};
-        const auto id = desktop.addFocusedWindow({0, 0, 400, 300});
-        auto& window = desktop.windows[id];
+        auto& window = desktop.windows[desktop.addFocusedWindow({0, 0, 400, 300})];
         std::tie(window.positionOffset, window.maxSize, window.minSize, window.vanished) =
-            std::tuple(offset, maxSize, minSize, vanished);
-        EXPECT_EQ(moveLog(desktop, ax, id), log) << what;
-        EXPECT_EQ(window.frame.size(), size) << what;
+            std::tie(c.offset, c.most, c.least, c.vanished);
+        EXPECT_EQ(moveLog(desktop, ax, 1), c.log) << c.log;
+        EXPECT_EQ(window.frame.size(), c.size) << c.log;
     }
 }
 
