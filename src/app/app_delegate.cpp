@@ -10,7 +10,7 @@ AppDelegate::AppDelegate(AppEnvironment environment)
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (env_.backend.isTrusted()) {
+    if (env_.windows.isTrusted()) {
         setupManagers();
     } else {
         showAccessibilityOnboarding();
@@ -121,17 +121,15 @@ void AppDelegate::setupManagers() {
     if (windowManager_) {
         return;
     }
-    auto accessibility = std::make_unique<AccessibilityManager>(env_.backend, env_.clock);
     auto screenDetection = std::make_unique<ScreenDetection>(env_.screens);
     // Creating it loads the remembered presets and starts following screen changes.
     editorRegions();
-    windowManager_ = std::make_unique<WindowManager>(std::move(accessibility),
-                                                     std::move(screenDetection), *regionManager_);
-    shortcutManager_ =
-        std::make_unique<ShortcutManager>(*windowManager_, *regionManager_, env_.monitors);
+    windowManager_ =
+        std::make_unique<WindowManager>(env_.windows, std::move(screenDetection), *regionManager_);
+    shortcutManager_ = std::make_unique<ShortcutManager>(*windowManager_, env_.shortcuts);
     shortcutManager_->setEditorOpener(std::shared_ptr<RegionEditorOpener>(self_, this));
-    snapManager_ = std::make_unique<SnapManager>(*windowManager_, *regionManager_, env_.monitors,
-                                                 env_.screens, env_.snapPreview);
+    snapManager_ =
+        std::make_unique<SnapManager>(*windowManager_, env_.drags, env_.screens, env_.snapPreview);
     shortcutManager_->start();
     snapManager_->start();
     if (onBuildStatusMenu) {

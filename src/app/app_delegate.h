@@ -13,7 +13,10 @@
 #include "core/input/snap_manager.h"
 #include "core/windows/window_manager.h"
 #include "ipc/instance_command.h"
+#include "platform/drag_source.h"
+#include "platform/global_shortcuts.h"
 #include "platform/platform.h"
+#include "platform/window_control.h"
 
 namespace vantile {
 
@@ -21,8 +24,9 @@ namespace vantile {
 struct AppEnvironment {
     Screens& screens;
     ScreenChanges& screenChanges;
-    WindowBackend& backend;
-    EventMonitors& monitors;
+    WindowControl& windows;
+    GlobalShortcuts& shortcuts;
+    DragSource& drags;
     SnapPreview& snapPreview;
     Clock& clock;
     // Brings this program and its own windows to the front.

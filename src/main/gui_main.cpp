@@ -22,6 +22,8 @@
 #include "backends/x11/x11_screens.h"
 #include "backends/x11/x11_window_backend.h"
 #include "base/file_io.h"
+#include "core/input/monitored_drags.h"
+#include "core/input/monitored_shortcuts.h"
 #include "ipc/command_line.h"
 #include "ipc/instance_client.h"
 #include "ipc/instance_server.h"
@@ -147,13 +149,15 @@ int runGui(int argc, char** argv) {
     QuitOnSignal quitOnSignal;
 
     X11Screens screens(*connection);
-    X11WindowBackend backend(*connection);
     QtClock clock;
+    X11WindowBackend backend(*connection, clock);
     X11ScreenChanges x11ScreenChanges(*connection);
     QueuedScreenChanges screenChanges(x11ScreenChanges);
     X11GlobalInput globalInput(*connection);
     tellOwnWindows(globalInput);
     DesktopEventMonitors monitors(globalInput);
+    MonitoredShortcuts shortcuts(monitors);
+    MonitoredDrags drags(monitors, screens);
     X11OverlayHost overlays(*connection);
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
     SnapPreviewWindow preview(overlays);
@@ -165,7 +169,8 @@ int runGui(int argc, char** argv) {
         screens,
         screenChanges,
         backend,
-        monitors,
+        shortcuts,
+        drags,
         preview,
         clock,
         activateOwnWindows,

@@ -38,60 +38,12 @@ class Screens {
     virtual std::optional<std::uint32_t> currentDesktop() const { return std::nullopt; }
 };
 
-// Opaque handles to another program's window and to the program that owns it. A window's handle
-// is its own for its whole life: a later window never gets the handle of one that has gone, even
-// where the desktop reuses its numbers.
+// An opaque handle to another program's window. A window's handle is its own for its whole life: a
+// later window never gets the handle of one that has gone, even where the desktop reuses its
+// numbers.
 struct WindowRef {
     std::uint64_t id = 0;
     friend bool operator==(const WindowRef&, const WindowRef&) = default;
-};
-
-struct AppRef {
-    std::int64_t pid = 0;
-    friend bool operator==(const AppRef&, const AppRef&) = default;
-};
-
-// The outcome of reading a point or size attribute: the read can fail, or succeed with a value
-// of another kind (which callers treat as zero), or give the value.
-template <class T> struct AttributeRead {
-    bool succeeded = false;
-    std::optional<T> value;
-
-    static AttributeRead failed() { return {}; }
-    static AttributeRead of(T v) { return {true, v}; }
-    static AttributeRead notAValue() { return {true, std::nullopt}; }
-};
-
-// Access to other programs' windows. Positions and sizes are the window's visible outer frame in
-// the top-left, y-down space whose origin is the primary screen's top-left corner. Every call
-// may fail because the window or program has gone; failures are reported as empty results and
-// ignored writes, never as exceptions.
-class WindowBackend {
-  public:
-    virtual ~WindowBackend() = default;
-
-    // Whether this process may move other programs' windows at all.
-    virtual bool isTrusted() = 0;
-
-    // The program in front. The desktop and panels may hold the focus but are nobody's window to
-    // move, so they give none.
-    virtual std::optional<AppRef> focusedApplication() = 0;
-    virtual std::optional<WindowRef> focusedWindow(const AppRef& app) = 0;
-    virtual std::optional<WindowRef> mainWindow(const AppRef& app) = 0;
-    virtual std::optional<std::vector<WindowRef>> windowList(const AppRef& app) = 0;
-
-    virtual AttributeRead<Point> position(const WindowRef& window) = 0;
-    virtual AttributeRead<Size> size(const WindowRef& window) = 0;
-    virtual void setPosition(const WindowRef& window, const Point& position) = 0;
-    virtual void setSize(const WindowRef& window, const Size& size) = 0;
-    // Brings the window to the front, ready to be placed: out of any maximized or full-screen
-    // state, which would otherwise keep or undo the frame written next.
-    virtual void raise(const WindowRef& window) = 0;
-
-    // The id of the process that owns the window, if known.
-    virtual std::optional<std::int64_t> processId(const WindowRef& window) = 0;
-    virtual std::optional<bool> enhancedUserInterface(const AppRef& app) = 0;
-    virtual void setEnhancedUserInterface(const AppRef& app, bool enabled) = 0;
 };
 
 // Tells when the screen configuration changed: monitors added, removed, moved or resized, or

@@ -69,8 +69,9 @@ class FakeEditorToolbar : public EditorToolbar {
 
 inline AppEnvironment fakeAppEnvironment(FakeDesktop& desktop, SnapPreview& preview,
                                          RegionManager& regions) {
-    AppEnvironment env{desktop, desktop, desktop, desktop, preview, desktop,
-                       {},      {},      {},      {},      {},      {}};
+    AppEnvironment env{
+        desktop, desktop, desktop, desktop.shortcuts, desktop.drags, preview, desktop, {}, {}, {},
+        {},      {},      {}};
     env.regionManager = [&regions]() -> RegionManager& { return regions; };
     env.makeOnboardingWindow = [&desktop]() -> std::unique_ptr<OnboardingWindow> {
         return std::make_unique<FakeOnboardingWindow>(desktop,

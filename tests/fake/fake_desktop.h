@@ -1,8 +1,10 @@
 #pragma once
 
-// An in-memory desktop for unit tests: screens in any arrangement, programs and windows that
-// accept, offset or clamp the frames written to them, and a clock that records sleeps and runs
-// delayed tasks only when the test advances it. Every platform call is logged in order.
+// An in-memory desktop for unit tests: screens in any arrangement, windows that accept, offset or
+// clamp the frames written to them (written as the X11 backend writes them, in the verified
+// sequence), shortcuts and drags recognised among the input as on X11, and a clock that records
+// sleeps and runs delayed tasks only when the test advances it. Window calls and sleeps are logged
+// in order.
 
 #include <algorithm>
 #include <map>
@@ -12,30 +14,26 @@
 #include <utility>
 #include <vector>
 
+#include "backends/x11/verified_frame_writer.h"
+#include "core/input/monitored_drags.h"
+#include "core/input/monitored_shortcuts.h"
 #include "platform/platform.h"
+#include "platform/window_control.h"
 #include "support/rect_printing.h"
 
 namespace vantile::test {
 
 struct FakeWindow {
-    Rect frame;             // top-left, y-down space
-    std::int64_t pid = 100; // owning program; 0 = unknown
-    Point positionOffset;   // added to every position written (a program that shifts itself)
-    Size maxSize, minSize;  // sizes are clamped to these (zero: no limit), as a program may insist
-    bool positionReadFails = false;
-    bool positionNotAValue = false;
+    Rect frame;            // top-left, y-down space
+    Point positionOffset;  // added to every position written (a program that shifts itself)
+    Size maxSize, minSize; // sizes are clamped to these (zero: no limit), as a program may insist
     bool vanished = false; // reads fail and writes are ignored
-};
-
-struct FakeApp {
-    std::optional<std::uint64_t> focusedWindow;
-    std::optional<std::uint64_t> mainWindow;
-    std::optional<std::vector<std::uint64_t>> windows;
 };
 
 class FakeDesktop : public Screens,
                     public ScreenChanges,
-                    public WindowBackend,
+                    public WindowControl,
+                    public WindowAttributes,
                     public EventMonitors,
                     public Clock {
   public:
@@ -44,8 +42,7 @@ class FakeDesktop : public Screens,
     Point pointer;
     std::optional<std::uint32_t> desktop;
     bool trusted = true;
-    std::optional<std::int64_t> frontmostPid;
-    std::map<std::int64_t, FakeApp> apps;
+    std::optional<std::uint64_t> active;
     std::map<std::uint64_t, FakeWindow> windows;
     std::vector<std::string> log;
     int writes = 0; // of positions and sizes
@@ -63,19 +60,13 @@ class FakeDesktop : public Screens,
         return screenList.emplace_back(
             Screen{n, frame, visibleFrame, "Screen " + std::to_string(n)});
     }
-    // Adds a window owned by `pid` and makes it that program's focused window and the program
-    // frontmost.
-    std::uint64_t addFocusedWindow(const Rect& frame, std::int64_t pid = 100) {
+    // Adds a window and makes it the active one.
+    std::uint64_t addFocusedWindow(const Rect& frame) {
         const auto id = windows.size() + 1;
-        std::tie(windows[id].frame, windows[id].pid) = std::tie(frame, pid);
-        auto& owner = apps[pid];
-        owner.focusedWindow = id;
-        owner.windows = owner.windows.value_or(std::vector<std::uint64_t>{});
-        owner.windows->push_back(id);
-        frontmostPid = pid;
+        windows[id].frame = frame;
+        active = id;
         return id;
     }
-
     // Input, as the monitors would see it. A key to one of this program's own windows goes to
     // the local monitors (true when one swallowed it), any other key to the global ones.
     bool pressKey(const KeyEvent& event, bool toOwnWindow = false) {
@@ -133,35 +124,19 @@ class FakeDesktop : public Screens,
     }
 
     bool isTrusted() override { return trusted; }
-    std::optional<AppRef> focusedApplication() override {
-        return frontmostPid && apps.contains(*frontmostPid) ? std::optional(AppRef{*frontmostPid})
-                                                            : std::nullopt;
+    std::optional<WindowRef> activeWindow() override {
+        return active ? std::optional(WindowRef{*active}) : std::nullopt;
     }
-    std::optional<WindowRef> focusedWindow(const AppRef& app) override {
-        return ref(apps.at(app.pid).focusedWindow);
+    std::optional<Rect> frame(const WindowRef& window) override {
+        log.push_back("read " + std::to_string(window.id));
+        const FakeWindow* w = live(window);
+        return w ? std::optional(w->frame) : std::nullopt;
     }
-    std::optional<WindowRef> mainWindow(const AppRef& app) override {
-        return ref(apps.at(app.pid).mainWindow);
-    }
-    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override {
-        const auto& ids = apps.at(app.pid).windows;
-        std::vector<WindowRef> out;
-        for (const auto id : ids.value_or(std::vector<std::uint64_t>{})) {
-            out.push_back({id});
+    void setFrame(const WindowRef& window, const Rect& frame, std::function<void()> done) override {
+        VerifiedFrameWriter(*this, *this).write(window, frame);
+        if (done) {
+            done();
         }
-        return ids ? std::optional(out) : std::nullopt;
-    }
-    AttributeRead<Point> position(const WindowRef& window) override {
-        log.push_back("readPosition " + std::to_string(window.id));
-        const FakeWindow* w = live(window);
-        return !w || w->positionReadFails ? AttributeRead<Point>::failed()
-               : w->positionNotAValue     ? AttributeRead<Point>::notAValue()
-                                          : AttributeRead<Point>::of(w->frame.origin());
-    }
-    AttributeRead<Size> size(const WindowRef& window) override {
-        log.push_back("readSize " + std::to_string(window.id));
-        const FakeWindow* w = live(window);
-        return w ? AttributeRead<Size>::of(w->frame.size()) : AttributeRead<Size>::failed();
     }
     void setPosition(const WindowRef& window, const Point& p) override {
         if (FakeWindow* w = written("setPosition", window, p.x, ',', p.y)) {
@@ -182,14 +157,6 @@ class FakeDesktop : public Screens,
             std::exchange(duringRaise, nullptr)();
         }
     }
-    std::optional<std::int64_t> processId(const WindowRef& window) override {
-        const FakeWindow* w = live(window);
-        return w && w->pid != 0 ? std::optional(w->pid) : std::nullopt;
-    }
-    // Programs here have no enhanced mode to switch off during a move, as under X11.
-    std::optional<bool> enhancedUserInterface(const AppRef&) override { return std::nullopt; }
-    void setEnhancedUserInterface(const AppRef&, bool) override {}
-
     std::optional<MonitorToken>
     addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override {
         return install({std::move(handler), {}, {}, {}});
@@ -219,9 +186,6 @@ class FakeDesktop : public Screens,
         std::function<void()> mouse;
     };
 
-    static std::optional<WindowRef> ref(std::optional<std::uint64_t> id) {
-        return id ? std::optional(WindowRef{*id}) : std::nullopt;
-    }
     FakeWindow* live(const WindowRef& window) {
         const auto it = windows.find(window.id);
         return it == windows.end() || it->second.vanished ? nullptr : &it->second;
@@ -246,6 +210,11 @@ class FakeDesktop : public Screens,
     MonitorToken nextToken_ = 1;
     double now_ = 0;
     std::multimap<double, std::function<void()>> tasks_;
+
+  public:
+    // Over the monitors above, so they go first.
+    MonitoredShortcuts shortcuts{*this};
+    MonitoredDrags drags{*this, *this};
 };
 
 } // namespace vantile::test

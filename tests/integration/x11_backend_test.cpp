@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_properties.h"
@@ -35,6 +36,14 @@ Rect frameWindowInRoot(xcb_connection_t* c, xcb_window_t window) {
 
 class X11BackendTest : public ::testing::TestWithParam<WmKind> {};
 
+// Verification passes wait on the test's own thread, as on the program's main thread.
+struct SleepingClock : Clock {
+    void sleepMicroseconds(std::uint32_t micros) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    }
+    void runAfter(double, std::function<void()>) override { ADD_FAILURE() << "no task expected"; }
+} sleepingClock;
+
 // Window space has its origin at the primary monitor's corner, so a monitor above it has negative
 // y. Client-side shadows are no part of what the user sees. Writes name position and size as
 // callers do: window managers keep windows on the screen, so a move with the old size can be cut
@@ -43,14 +52,13 @@ TEST_P(X11BackendTest, ReadsTheVisibleFrameAndWritesLandExactlyInWholePixels) {
     auto desktop = test::Desktop::start(GetParam(), 1920, 2160,
                                         {{"MAIN", 0, 1080, 1920, 1080}, {"TOP", 0, 0, 1920, 1080}});
     auto connection = test::connectProgram(*desktop.server);
-    X11WindowBackend backend(*connection);
+    X11WindowBackend backend(*connection, sleepingClock);
     auto client = test::ClientWindow::create(*desktop.server, {.x = 100, .y = 1200});
     client->map();
     const WindowRef ref{client->id()};
     const auto readFrame = [&] {
-        const auto position = backend.position(ref).value.value_or(Point{-1, -1});
-        const auto size = backend.size(ref).value.value_or(Size{});
-        return Rect{position.x, position.y + 1080, size.width, size.height};
+        const Rect frame = backend.frame(ref).value_or(Rect{});
+        return Rect{frame.x, frame.y + 1080, frame.width, frame.height};
     };
     const Rect frameWindow = frameWindowInRoot(client->connection(), client->id());
     EXPECT_EQ(client->visibleFrameInRoot(), frameWindow);
@@ -70,6 +78,11 @@ TEST_P(X11BackendTest, ReadsTheVisibleFrameAndWritesLandExactlyInWholePixels) {
     EXPECT_TRUE(client->waitForVisibleFrame({13, 28, 502, 333}, 3000ms))
         << test::describe(client->lastSeenFrame());
     EXPECT_EQ(readFrame(), (Rect{13, 28, 502, 333}));
+    // The whole sequence, read back and verified, has ended when the window is said done.
+    bool done = false;
+    backend.setFrame(ref, {600, -1000, 700, 400}, [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(readFrame(), (Rect{600, 80, 700, 400}));
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11BackendTest,
@@ -84,7 +97,7 @@ TEST(X11Backend, TrustFocusAndErrorsWithoutAWindowManager) {
     EXPECT_EQ(X11Connection::open(":4095"), nullptr) << "no server there";
     auto server = test::XServer::start(1024, 768);
     auto connection = test::connectProgram(*server);
-    X11WindowBackend backend(*connection);
+    X11WindowBackend backend(*connection, sleepingClock);
     EXPECT_FALSE(backend.isTrusted());
     auto dock =
         test::ClientWindow::create(*server, {.pid = 5151, .windowType = test::WindowType::Dock});
@@ -107,7 +120,7 @@ TEST(X11Backend, TrustFocusAndErrorsWithoutAWindowManager) {
     normal.reset();
     setActive(gone);
     EXPECT_FALSE(backend.focusedApplication().has_value());
-    EXPECT_FALSE(backend.position(WindowRef{gone}).succeeded);
+    EXPECT_FALSE(backend.frame(WindowRef{gone}).has_value());
     EXPECT_FALSE(backend.processId(WindowRef{gone}).has_value());
     backend.setPosition(WindowRef{gone}, {10, 10});
     backend.setSize(WindowRef{gone}, {100, 100});

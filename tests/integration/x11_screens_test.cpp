@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <xcb/randr.h>
 
 #include <algorithm>
@@ -53,12 +55,18 @@ struct Observer {
     int reports = 0;
 };
 
+// "(x, y, w, h)"
+std::string shortly(const Rect& r) {
+    std::ostringstream out;
+    out << "(" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << ")";
+    return out.str();
+}
+
 // Each screen as "NAME (frame) (visible frame)".
 std::vector<std::string> described(const std::vector<Screen>& screens) {
     std::vector<std::string> out;
     for (const Screen& s : screens) {
-        out.push_back(s.localizedName + " " + test::describe(s.frame) + " " +
-                      test::describe(s.visibleFrame));
+        out.push_back(s.localizedName + " " + shortly(s.frame) + " " + shortly(s.visibleFrame));
     }
     return out;
 }

@@ -48,7 +48,3 @@ void writeProperty32(xcb_connection_t* connection, xcb_window_t window, xcb_atom
 }
 
 } // namespace vantile::test
-
-void vantile::PrintTo(const Rect& rect, std::ostream* out) {
-    *out << test::describe(rect);
-}

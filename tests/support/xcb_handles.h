@@ -17,11 +17,7 @@
 
 #include "base/geometry.h"
 #include "support/harness_error.h"
-
-namespace vantile {
-// Lets GoogleTest print rects in its messages.
-void PrintTo(const Rect& rect, std::ostream* out);
-} // namespace vantile
+#include "support/rect_printing.h"
 
 namespace vantile::test {
 
@@ -58,7 +54,5 @@ std::optional<std::vector<std::uint32_t>> readProperty32(xcb_connection_t* conne
 void writeProperty32(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
                      xcb_atom_t type, const std::vector<std::uint32_t>& items);
 
-// "(10, 20, 300, 200)", as the in-memory desktop of the unit tests writes rects.
-std::string describe(const Rect& r);
 
 } // namespace vantile::test

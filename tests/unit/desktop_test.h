@@ -32,8 +32,7 @@ class DesktopTest : public ::testing::Test {
     FakeDesktop desktop;
     TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
-    WindowManager manager{std::make_unique<AccessibilityManager>(desktop, desktop),
-                          std::make_unique<ScreenDetection>(desktop), regions};
+    WindowManager manager{desktop, std::make_unique<ScreenDetection>(desktop), regions};
     NoSnapPreview preview;
 };
 

@@ -61,7 +61,7 @@ class SnapManagerTest : public test::DesktopTest {
     void release() { desktop.mouse(MouseEventKind::leftMouseUp); }
 
     RecordingPreview recorder;
-    SnapManager snap{manager, regions, desktop, desktop, recorder};
+    SnapManager snap{manager, desktop.drags, desktop, recorder};
     std::uint64_t window = desktop.addFocusedWindow({300, 300, 400, 300});
     const Rect unmoved{300, 300, 400, 300};
 };
@@ -132,7 +132,7 @@ class ShortcutManagerTest : public test::DesktopTest {
 
     Screen screen = addLaptop();
     std::uint64_t window = desktop.addFocusedWindow({100, 100, 400, 300});
-    ShortcutManager shortcuts{manager, regions, desktop};
+    ShortcutManager shortcuts{manager, desktop.shortcuts};
 };
 
 TEST_F(ShortcutManagerTest, ControlAltKeysSnapOnlyWithExactlyThoseModifiers) {
@@ -210,7 +210,7 @@ TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLivesAndStopRemovesTheM
     EXPECT_FALSE(key(rightArrow, ctrlAlt | arrow));
     EXPECT_EQ(frame(window), (Rect{100, 100, 400, 300}));
     {
-        ShortcutManager scoped{manager, regions, desktop};
+        ShortcutManager scoped{manager, desktop.shortcuts};
         scoped.start();
         EXPECT_EQ(desktop.installedMonitors(), 2u);
     }

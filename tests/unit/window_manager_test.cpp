@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backends/x11/verified_frame_writer.h"
 #include "base/geometry.h"
 #include "core/windows/window_action.h"
 #include "unit/desktop_test.h"
@@ -203,13 +204,15 @@ TEST_F(WindowManagerRegionsTest, AdjacentRegionUsesTheScoreListOrderAndADeadBand
 }
 
 // The log of one move to (100, 50, 640, 480): r raise, S and P the writes of that size and place,
-// p and s reads, z a 25 ms settle.
-std::string moveLog(test::FakeDesktop& desktop, AccessibilityManager& ax, std::uint64_t id) {
+// f a read of the frame, z a 25 ms settle.
+std::string moveLog(test::FakeDesktop& desktop, std::uint64_t id) {
     desktop.log.clear();
-    ax.setFrame(WindowRef{id}, {100, 50, 640, 480});
-    const std::map<std::string, std::string> letters = {
-        {"raise 1", "r"},        {"setSize 1 640x480", "S"}, {"setPosition 1 100,50", "P"},
-        {"readPosition 1", "p"}, {"readSize 1", "s"},        {"sleep 25000", "z"}};
+    VerifiedFrameWriter(desktop, desktop).write(WindowRef{id}, {100, 50, 640, 480});
+    const std::map<std::string, std::string> letters = {{"raise 1", "r"},
+                                                        {"setSize 1 640x480", "S"},
+                                                        {"setPosition 1 100,50", "P"},
+                                                        {"read 1", "f"},
+                                                        {"sleep 25000", "z"}};
     std::string out;
     for (const auto& entry : desktop.log) {
         out += letters.contains(entry) ? letters.at(entry) : "[" + entry + "]";
@@ -217,35 +220,7 @@ std::string moveLog(test::FakeDesktop& desktop, AccessibilityManager& ax, std::u
     return out;
 }
 
-TEST(AccessibilityManager, FocusedWindowFallsBackToMainWindowThenWindowListAndReadsCanFail) {
-    test::FakeDesktop desktop;
-    AccessibilityManager ax{desktop, desktop};
-    const auto first = desktop.addFocusedWindow({10, 20, 400, 300});
-    const auto second = desktop.addFocusedWindow({});
-    auto& app = desktop.apps[100];
-    EXPECT_EQ(ax.focusedWindow(), WindowRef{second});
-    app.focusedWindow.reset();
-    app.mainWindow = first;
-    EXPECT_EQ(ax.focusedWindow(), WindowRef{first}) << "main window";
-    app.mainWindow.reset();
-    EXPECT_EQ(ax.focusedWindow(), WindowRef{first}) << "first of the window list";
-    app.windows = std::vector<std::uint64_t>{};
-    EXPECT_FALSE(ax.focusedWindow()) << "empty window list";
-    app.windows.reset();
-    EXPECT_FALSE(ax.focusedWindow()) << "unreadable window list";
-    desktop.frontmostPid.reset();
-    EXPECT_FALSE(ax.focusedWindow()) << "no frontmost program";
-
-    EXPECT_EQ(ax.windowPosition(WindowRef{first}), (Point{10, 20}));
-    desktop.windows[first].positionNotAValue = true;
-    EXPECT_EQ(ax.windowPosition(WindowRef{first}), (Point{0, 0})) << "another kind reads as zero";
-    desktop.windows[first].positionReadFails = true;
-    EXPECT_FALSE(ax.windowPosition(WindowRef{first}));
-    desktop.windows[first].vanished = true;
-    EXPECT_FALSE(ax.windowSize(WindowRef{first}));
-}
-
-TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
+TEST(VerifiedFrameWriter, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
     // Within 5 points counts as right. A window that shifts itself, refuses to grow past `most` or
     // shrink below `least` (zero: no limit), or vanishes; the letters of its move and the size it
     // ends at.
@@ -255,19 +230,18 @@ TEST(AccessibilityManager, MovesAreVerifiedAndCorrectedAsTheWindowAnswers) {
         bool vanished;
         const char* log;
         Size size;
-    } cases[] = {{{}, {}, {}, false, "rSPSzpsps", {640, 480}},
-                 {{5, -5}, {}, {}, false, "rSPSzpsps", {640, 480}},
-                 {{8, 0}, {}, {}, false, "rSPSzpsPzpsPpsP", {640, 480}},
-                 {{}, {500, 400}, {}, false, "rSPSzpsSSzpsSSps", {500, 400}},
-                 {{0, 30}, {}, {800, 600}, false, "rSPSzpsSPSzpsSPSpsP", {800, 600}},
-                 {{}, {}, {}, true, "rSPSzpps", {400, 300}}};
+    } cases[] = {{{}, {}, {}, false, "rSPSzff", {640, 480}},
+                 {{5, -5}, {}, {}, false, "rSPSzff", {640, 480}},
+                 {{8, 0}, {}, {}, false, "rSPSzfPzfPfP", {640, 480}},
+                 {{}, {500, 400}, {}, false, "rSPSzfSSzfSSf", {500, 400}},
+                 {{0, 30}, {}, {800, 600}, false, "rSPSzfSPSzfSPSfP", {800, 600}},
+                 {{}, {}, {}, true, "rSPSzff", {400, 300}}};
     for (const auto& c : cases) {
         test::FakeDesktop desktop;
-        AccessibilityManager ax{desktop, desktop};
         auto& window = desktop.windows[desktop.addFocusedWindow({0, 0, 400, 300})];
         std::tie(window.positionOffset, window.maxSize, window.minSize, window.vanished) =
             std::tie(c.offset, c.most, c.least, c.vanished);
-        EXPECT_EQ(moveLog(desktop, ax, 1), c.log) << c.log;
+        EXPECT_EQ(moveLog(desktop, 1), c.log) << c.log;
         EXPECT_EQ(window.frame.size(), c.size) << c.log;
     }
 }

@@ -18,6 +18,12 @@
 
 namespace vantile {
 
+// The program that owns a window, by its process id.
+struct AppRef {
+    std::int64_t pid = 0;
+    friend bool operator==(const AppRef&, const AppRef&) = default;
+};
+
 // A window manager runs and announces itself: the root's _NET_SUPPORTING_WM_CHECK names a live
 // window that names itself the same way, and _NET_SUPPORTED lists _NET_ACTIVE_WINDOW.
 bool windowManagerAnnounced(X11Connection& connection);

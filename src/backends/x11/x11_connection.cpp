@@ -106,9 +106,6 @@ void X11Connection::dispatch(const xcb_generic_event_t& event) {
         handleError(reinterpret_cast<const xcb_generic_error_t&>(event));
         return;
     }
-    if (eventHandler_) {
-        eventHandler_(event);
-    }
     for (const auto& listener : currentListeners()) {
         if (listener->active && listener->onEvent) {
             listener->onEvent(event);

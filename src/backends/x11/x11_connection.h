@@ -66,7 +66,6 @@ class X11Connection {
         std::uint64_t id_ = 0;
     };
 
-    void setEventHandler(EventHandler handler) { eventHandler_ = std::move(handler); }
     // Several parts of the program listen to one connection. Each listener hears every event, and
     // then, once the queue is empty, onDrained: a change that the server announces with several
     // events can so be answered once.
@@ -125,7 +124,6 @@ class X11Connection {
     bool randrMonitors_ = false;
     bool strictErrors_ = false;
     std::size_t unexpectedErrors_ = 0;
-    EventHandler eventHandler_;
     std::map<std::uint64_t, std::shared_ptr<Listener>> listeners_;
     std::uint64_t nextListenerId_ = 1;
     std::map<std::string, xcb_atom_t, std::less<>> atoms_;

@@ -34,8 +34,8 @@ constexpr std::array<std::string_view, 16> kAtoms = {
 
 } // namespace
 
-X11WindowBackend::X11WindowBackend(X11Connection& connection)
-    : connection_(connection), barrier_(connection), identity_(connection) {
+X11WindowBackend::X11WindowBackend(X11Connection& connection, Clock& clock)
+    : connection_(connection), barrier_(connection), identity_(connection), writer_(*this, clock) {
     connection_.internAtoms(kAtoms);
 }
 
@@ -47,28 +47,19 @@ std::optional<AppRef> X11WindowBackend::focusedApplication() {
     return vantile::focusedApplication(connection_);
 }
 
-std::optional<WindowRef> X11WindowBackend::focusedWindow(const AppRef& app) {
-    const std::optional<xcb_window_t> window = focusedWindowOf(connection_, app);
-    if (!window) {
+std::optional<WindowRef> X11WindowBackend::activeWindow() {
+    const auto app = focusedApplication();
+    if (!app) {
         return std::nullopt;
     }
-    return identity_.refFor(*window);
-}
-
-std::optional<WindowRef> X11WindowBackend::mainWindow(const AppRef& app) {
-    return focusedWindow(app);
-}
-
-std::optional<std::vector<WindowRef>> X11WindowBackend::windowList(const AppRef& app) {
-    const auto windows = windowsOf(connection_, app);
-    if (!windows) {
+    if (const std::optional<xcb_window_t> window = focusedWindowOf(connection_, *app)) {
+        return identity_.refFor(*window);
+    }
+    const auto windows = windowsOf(connection_, *app);
+    if (!windows || windows->empty()) {
         return std::nullopt;
     }
-    std::vector<WindowRef> refs;
-    for (xcb_window_t window : *windows) {
-        refs.push_back(identity_.refFor(window));
-    }
-    return refs;
+    return identity_.refFor(windows->front());
 }
 
 std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
@@ -84,19 +75,17 @@ std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
     return Rect{origin.x, origin.y, visible.width, visible.height};
 }
 
-std::optional<Rect> X11WindowBackend::visibleFrame(const WindowRef& window) {
+std::optional<Rect> X11WindowBackend::frame(const WindowRef& window) {
     const std::optional<xcb_window_t> live = identity_.windowOf(window);
     return live ? visibleFrame(*live) : std::nullopt;
 }
 
-AttributeRead<Point> X11WindowBackend::position(const WindowRef& window) {
-    const std::optional<Rect> frame = visibleFrame(window);
-    return frame ? AttributeRead<Point>::of(frame->origin()) : AttributeRead<Point>::failed();
-}
-
-AttributeRead<Size> X11WindowBackend::size(const WindowRef& window) {
-    const std::optional<Rect> frame = visibleFrame(window);
-    return frame ? AttributeRead<Size>::of(frame->size()) : AttributeRead<Size>::failed();
+void X11WindowBackend::setFrame(const WindowRef& window, const Rect& frame,
+                                std::function<void()> done) {
+    writer_.write(window, frame);
+    if (done) {
+        done();
+    }
 }
 
 void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible) {
@@ -193,12 +182,5 @@ std::optional<std::int64_t> X11WindowBackend::processId(const WindowRef& window)
     const std::optional<xcb_window_t> live = identity_.windowOf(window);
     return live ? processIdOf(connection_, *live) : std::nullopt;
 }
-
-std::optional<bool> X11WindowBackend::enhancedUserInterface(const AppRef&) {
-    return std::nullopt;
-}
-
-// The mode belongs to another platform's accessibility layer; X has nothing to switch.
-void X11WindowBackend::setEnhancedUserInterface(const AppRef&, bool) {}
 
 } // namespace vantile

@@ -5,7 +5,7 @@
 // x11_applications.h for what counts as an application.
 //
 // Writes and raise() end by draining the connection's event queue, so that errors about a window
-// that vanished meanwhile are judged at once; queued events reach the connection's event handler
+// that vanished meanwhile are judged at once; queued events reach the connection's listeners
 // from inside those calls.
 
 #include <xcb/xcb.h>
@@ -13,40 +13,41 @@
 #include <optional>
 #include <vector>
 
+#include "backends/x11/verified_frame_writer.h"
+#include "backends/x11/x11_applications.h"
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_move_resize.h"
 #include "backends/x11/x11_window_identity.h"
 #include "backends/x11/x11_wm_barrier.h"
 #include "platform/platform.h"
+#include "platform/window_control.h"
 
 namespace vantile {
 
-class X11WindowBackend : public WindowBackend {
+// Window managers may adjust or refuse a request, so a frame is written in the verified sequence
+// (raise, size, position, size, read back and correct), one attribute at a time; the sequence
+// has finished when setFrame returns.
+class X11WindowBackend : public WindowControl, public WindowAttributes {
   public:
-    // The connection must outlive the backend.
-    explicit X11WindowBackend(X11Connection& connection);
+    // The connection and the clock must outlive the backend.
+    X11WindowBackend(X11Connection& connection, Clock& clock);
 
     bool isTrusted() override;
+    // The focused window of the application in front, else the first of its windows.
+    std::optional<WindowRef> activeWindow() override;
+    // The visible outer frame, or none when the window has gone.
+    std::optional<Rect> frame(const WindowRef& window) override;
+    void setFrame(const WindowRef& window, const Rect& frame, std::function<void()> done) override;
 
-    std::optional<AppRef> focusedApplication() override;
-    std::optional<WindowRef> focusedWindow(const AppRef& app) override;
-    std::optional<WindowRef> mainWindow(const AppRef& app) override;
-    std::optional<std::vector<WindowRef>> windowList(const AppRef& app) override;
-
-    AttributeRead<Point> position(const WindowRef& window) override;
-    AttributeRead<Size> size(const WindowRef& window) override;
     void setPosition(const WindowRef& window, const Point& position) override;
     void setSize(const WindowRef& window, const Size& size) override;
     void raise(const WindowRef& window) override;
 
-    std::optional<std::int64_t> processId(const WindowRef& window) override;
-    std::optional<bool> enhancedUserInterface(const AppRef& app) override;
-    void setEnhancedUserInterface(const AppRef& app, bool enabled) override;
+    std::optional<AppRef> focusedApplication();
+    std::optional<std::int64_t> processId(const WindowRef& window);
 
   private:
-    // The visible outer frame in window space, or none when the window has gone.
     std::optional<Rect> visibleFrame(xcb_window_t window);
-    std::optional<Rect> visibleFrame(const WindowRef& window);
     void writeFrame(xcb_window_t window, const Rect& visible);
     std::optional<Rect> frameToWrite(xcb_window_t window, const std::optional<Point>& position,
                                      const std::optional<Size>& size);
@@ -54,6 +55,7 @@ class X11WindowBackend : public WindowBackend {
     X11Connection& connection_;
     WindowManagerBarrier barrier_;
     X11WindowIdentity identity_;
+    VerifiedFrameWriter writer_;
     // The frame last asked for, and of which window.
     std::optional<std::pair<xcb_window_t, Rect>> intended_;
 };

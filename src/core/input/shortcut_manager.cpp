@@ -14,145 +14,72 @@ constexpr std::uint16_t returnKey = 36, c = 8, r = 15, u = 32, i = 34, o = 31, e
 constexpr std::uint16_t rightBracket = 30, leftBracket = 33;
 } // namespace key
 
-constexpr std::array<std::pair<std::uint16_t, int>, 9> regionKeyTable = {{
-    {18, 0},
-    {19, 1},
-    {20, 2},
-    {21, 3},
-    {23, 4},
-    {22, 5},
-    {26, 6},
-    {28, 7},
-    {25, 8},
+constexpr std::array<std::pair<std::uint16_t, WindowAction>, 10> actionKeys = {{
+    {key::left, WindowAction::leftHalf},
+    {key::right, WindowAction::rightHalf},
+    {key::up, WindowAction::topHalf},
+    {key::down, WindowAction::bottomHalf},
+    {key::returnKey, WindowAction::maximize},
+    {key::c, WindowAction::center},
+    {key::r, WindowAction::restore},
+    {key::u, WindowAction::leftThird},
+    {key::i, WindowAction::centerThird},
+    {key::o, WindowAction::rightThird},
 }};
 
-std::optional<WindowAction> actionForKey(std::uint16_t keyCode) {
-    switch (keyCode) {
-    case key::left:
-        return WindowAction::leftHalf;
-    case key::right:
-        return WindowAction::rightHalf;
-    case key::up:
-        return WindowAction::topHalf;
-    case key::down:
-        return WindowAction::bottomHalf;
-    case key::returnKey:
-        return WindowAction::maximize;
-    case key::c:
-        return WindowAction::center;
-    case key::r:
-        return WindowAction::restore;
-    case key::u:
-        return WindowAction::leftThird;
-    case key::i:
-        return WindowAction::centerThird;
-    case key::o:
-        return WindowAction::rightThird;
-    default:
-        return std::nullopt;
-    }
-}
+// The digits 1 to 9.
+constexpr std::array<std::uint16_t, 9> regionKeys = {18, 19, 20, 21, 23, 22, 26, 28, 25};
+
+// Alt with an arrow moves to the adjacent region, named by the half in that direction.
+constexpr std::array<std::tuple<const char*, std::uint16_t, WindowAction>, 4> adjacentKeys = {{
+    {"regionLeft", key::left, WindowAction::leftHalf},
+    {"regionRight", key::right, WindowAction::rightHalf},
+    {"regionUp", key::up, WindowAction::topHalf},
+    {"regionDown", key::down, WindowAction::bottomHalf},
+}};
 
 } // namespace
 
-std::optional<int> regionIndexForKey(std::uint16_t keyCode) {
-    for (const auto& [code, index] : regionKeyTable) {
-        if (code == keyCode) {
-            return index;
-        }
+ShortcutManager::ShortcutManager(WindowManager& windowManager, GlobalShortcuts& shortcuts)
+    : windowManager_(windowManager), shortcuts_(shortcuts) {}
+
+void ShortcutManager::add(const std::string& id, KeyChord chord, std::function<void()> command) {
+    if (shortcuts_.registerShortcut(id, chord, std::move(command))) {
+        registered_.push_back(id);
     }
-    return std::nullopt;
 }
 
-std::uint64_t ShortcutManager::significantModifiers(std::uint64_t flags) {
-    return flags & 0xFFFF0000ull & ~(modifier::numericPad | modifier::function);
-}
-
-ShortcutManager::ShortcutManager(WindowManager& windowManager, RegionManager& regionManager,
-                                 EventMonitors& monitors)
-    : windowManager_(windowManager), regionManager_(regionManager), monitors_(monitors),
-      self_(std::make_shared<ShortcutManager*>(this)) {}
-
-ShortcutManager::~ShortcutManager() {
-    stop();
-}
-
+// Every command runs while the manager lives: it unregisters them before it goes.
 void ShortcutManager::start() {
-    std::weak_ptr<ShortcutManager*> weak = self_;
-    globalMonitor_ = monitors_.addGlobalKeyDownMonitor([weak](const KeyEvent& event) {
-        if (const auto self = weak.lock()) {
-            (*self)->handleKeyEvent(event);
-        }
-    });
-    localMonitor_ = monitors_.addLocalKeyDownMonitor([weak](const KeyEvent& event) {
-        const auto self = weak.lock();
-        return self && (*self)->handleKeyEvent(event);
-    });
-}
-
-void ShortcutManager::stop() {
-    for (auto* token : {&globalMonitor_, &localMonitor_}) {
-        if (*token) {
-            monitors_.removeMonitor(**token);
-            token->reset();
-        }
+    WindowManager& windows = windowManager_;
+    for (const auto& [code, action] : actionKeys) {
+        add(std::string(rawValue(action)), {code, controlOption},
+            [&windows, action] { windows.perform(action); });
     }
-}
-
-bool ShortcutManager::handleKeyEvent(const KeyEvent& event) {
-    const std::uint64_t held = significantModifiers(event.modifierFlags);
-    if (held == controlOption) {
-        return handleControlOption(event.keyCode);
+    for (int index = 0; index < int(regionKeys.size()); ++index) {
+        add("region" + std::to_string(index + 1), {regionKeys[index], controlOption},
+            [&windows, index] { windows.snapToRegion(index); });
     }
-    if (held == modifier::option) {
-        return handleOption(event.keyCode);
-    }
-    return false;
-}
-
-bool ShortcutManager::handleControlOption(std::uint16_t keyCode) {
-    if (const auto index = regionIndexForKey(keyCode)) {
-        windowManager_.snapToRegion(*index);
-        return true;
-    }
-    if (const auto action = actionForKey(keyCode)) {
-        windowManager_.perform(*action);
-        return true;
-    }
-    switch (keyCode) {
-    case key::rightBracket:
-        windowManager_.cycleRegion(true);
-        return true;
-    case key::leftBracket:
-        windowManager_.cycleRegion(false);
-        return true;
-    case key::e:
+    add("previousRegion", {key::leftBracket, controlOption},
+        [&windows] { windows.cycleRegion(false); });
+    add("nextRegion", {key::rightBracket, controlOption},
+        [&windows] { windows.cycleRegion(true); });
+    add("editRegions", {key::e, controlOption}, [this] {
         if (const auto opener = editorOpener_.lock()) {
             opener->openRegionEditor();
         }
-        return true;
-    default:
-        return false;
+    });
+    for (const auto& [id, code, direction] : adjacentKeys) {
+        add(id, {code, modifier::option},
+            [&windows, direction] { windows.moveToAdjacentRegion(direction); });
     }
 }
 
-bool ShortcutManager::handleOption(std::uint16_t keyCode) {
-    switch (keyCode) {
-    case key::left:
-        windowManager_.moveToAdjacentRegion(WindowAction::leftHalf);
-        return true;
-    case key::right:
-        windowManager_.moveToAdjacentRegion(WindowAction::rightHalf);
-        return true;
-    case key::up:
-        windowManager_.moveToAdjacentRegion(WindowAction::topHalf);
-        return true;
-    case key::down:
-        windowManager_.moveToAdjacentRegion(WindowAction::bottomHalf);
-        return true;
-    default:
-        return false;
+void ShortcutManager::stop() {
+    for (const std::string& id : registered_) {
+        shortcuts_.unregisterShortcut(id);
     }
+    registered_.clear();
 }
 
 } // namespace vantile

@@ -2,50 +2,39 @@
 
 namespace vantile {
 
-SnapManager::SnapManager(WindowManager& windowManager, RegionManager& regionManager,
-                         EventMonitors& monitors, const Screens& screens, SnapPreview& preview)
-    : windowManager_(windowManager), regionManager_(regionManager), monitors_(monitors),
-      screens_(screens), preview_(preview), self_(std::make_shared<SnapManager*>(this)) {}
+SnapManager::SnapManager(WindowManager& windowManager, DragSource& drags, const Screens& screens,
+                         SnapPreview& preview)
+    : windowManager_(windowManager), drags_(drags), screens_(screens), preview_(preview) {}
 
 SnapManager::~SnapManager() {
     stop();
 }
 
+// The handlers run while the manager lives: it stops watching before it goes.
 void SnapManager::start() {
-    std::weak_ptr<SnapManager*> weak = self_;
-    dragMonitor_ = monitors_.addGlobalMouseMonitor(MouseEventKind::leftMouseDragged, [weak] {
-        if (const auto self = weak.lock()) {
-            (*self)->handleDrag();
-        }
-    });
-    upMonitor_ = monitors_.addGlobalMouseMonitor(MouseEventKind::leftMouseUp, [weak] {
-        if (const auto self = weak.lock()) {
-            (*self)->handleMouseUp();
-        }
-    });
+    watch_ = drags_.watchDrags({[this](const Point&) { dragStarted(); },
+                                [this](const Point& pointer) { dragMoved(pointer); },
+                                [this](const Point&) { dragFinished(); }});
 }
 
 void SnapManager::stop() {
-    for (auto* token : {&dragMonitor_, &upMonitor_}) {
-        if (*token) {
-            monitors_.removeMonitor(**token);
-            token->reset();
-        }
+    if (watch_) {
+        drags_.stopWatching(*watch_);
+        watch_.reset();
     }
-    gestureScreens_.reset();
+    gestureScreens_.clear();
     preview_.hide();
 }
 
-const std::vector<Screen>& SnapManager::gestureScreens() {
-    if (!gestureScreens_) {
-        gestureScreens_ = screens_.screens();
-        gestureDesktop_ = screens_.currentDesktop();
-    }
-    return *gestureScreens_;
+// Screens do not change in the middle of a drag; asking the display server for them on every
+// motion event would cost more than everything else the drag does.
+void SnapManager::dragStarted() {
+    gestureScreens_ = screens_.screens();
+    gestureDesktop_ = screens_.currentDesktop();
 }
 
-void SnapManager::handleDrag() {
-    const auto zone = zoneAt(screens_.mouseLocation(), gestureScreens());
+void SnapManager::dragMoved(const Point& pointer) {
+    const auto zone = zoneAt(pointer, gestureScreens_);
     if (zone) {
         if (!(currentZone_ && currentZone_->sameZone(*zone))) {
             currentZone_ = zone;
@@ -60,12 +49,11 @@ void SnapManager::handleDrag() {
     }
 }
 
-void SnapManager::handleMouseUp() {
+void SnapManager::dragFinished() {
     // A window manager that switches desktops at the screen's edge carries the dragged window
     // along: the release then ends its move to another desktop, not a drag to snap.
-    const bool desktopSwitched =
-        gestureScreens_ && isDragging_ && screens_.currentDesktop() != gestureDesktop_;
-    gestureScreens_.reset();
+    const bool desktopSwitched = isDragging_ && screens_.currentDesktop() != gestureDesktop_;
+    gestureScreens_.clear();
     const std::optional<WindowAction> action = isDragging_ && currentZone_ && !desktopSwitched
                                                    ? std::optional(currentZone_->action)
                                                    : std::nullopt;

@@ -7,6 +7,7 @@
 #include "core/input/snap_zone.h"
 #include "core/regions/region_manager.h"
 #include "core/windows/window_manager.h"
+#include "platform/drag_source.h"
 #include "platform/platform.h"
 
 namespace vantile {
@@ -23,8 +24,9 @@ class SnapPreview {
 // target; releasing there snaps the focused window.
 class SnapManager {
   public:
-    SnapManager(WindowManager& windowManager, RegionManager& regionManager, EventMonitors& monitors,
-                const Screens& screens, SnapPreview& preview);
+    // All must outlive the manager.
+    SnapManager(WindowManager& windowManager, DragSource& drags, const Screens& screens,
+                SnapPreview& preview);
     ~SnapManager();
     SnapManager(const SnapManager&) = delete;
     SnapManager& operator=(const SnapManager&) = delete;
@@ -32,30 +34,26 @@ class SnapManager {
     void start();
     void stop();
 
-    void handleDrag();
-    void handleMouseUp();
-
     bool isDragging() const { return isDragging_; }
     const std::optional<SnapZone>& currentZone() const { return currentZone_; }
-    bool monitoring() const { return dragMonitor_ || upMonitor_; }
+    bool monitoring() const { return watch_.has_value(); }
 
   private:
-    const std::vector<Screen>& gestureScreens();
+    void dragStarted();
+    void dragMoved(const Point& pointer);
+    void dragFinished();
 
     WindowManager& windowManager_;
-    [[maybe_unused]] RegionManager& regionManager_; // held for the life of the manager
-    EventMonitors& monitors_;
+    DragSource& drags_;
     const Screens& screens_;
     SnapPreview& preview_;
-    std::optional<MonitorToken> dragMonitor_;
-    std::optional<MonitorToken> upMonitor_;
+    std::optional<MonitorToken> watch_;
     bool isDragging_ = false;
     std::optional<std::uint32_t> gestureDesktop_;
     std::optional<SnapZone> currentZone_;
     // Screens do not change in the middle of a drag; asking the display server for them on every
     // motion event would cost more than everything else the drag does.
-    std::optional<std::vector<Screen>> gestureScreens_;
-    std::shared_ptr<SnapManager*> self_;
+    std::vector<Screen> gestureScreens_;
 };
 
 } // namespace vantile

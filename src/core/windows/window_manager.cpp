@@ -2,10 +2,10 @@
 
 namespace vantile {
 
-WindowManager::WindowManager(std::unique_ptr<AccessibilityManager> accessibility,
+WindowManager::WindowManager(WindowControl& windows,
                              std::unique_ptr<ScreenDetection> screenDetection,
                              RegionManager& regionManager)
-    : accessibility_(std::move(accessibility)), screenDetection_(std::move(screenDetection)),
+    : windows_(windows), screenDetection_(std::move(screenDetection)),
       regionManager_(regionManager) {}
 
 std::int64_t WindowManager::windowKey(const WindowRef& window) {
@@ -17,27 +17,22 @@ void WindowManager::recordHistory(const WindowRef& window, const Rect& frame) {
 }
 
 std::optional<WindowManager::Target> WindowManager::preamble() {
-    if (!accessibility_->isTrusted()) {
+    if (!windows_.isTrusted()) {
         return std::nullopt;
     }
-    const auto window = accessibility_->focusedWindow();
+    const auto window = windows_.activeWindow();
     if (!window) {
         return std::nullopt;
     }
-    const auto position = accessibility_->windowPosition(*window);
-    if (!position) {
+    const auto frame = windows_.frame(*window);
+    if (!frame) {
         return std::nullopt;
     }
-    const auto size = accessibility_->windowSize(*window);
-    if (!size) {
-        return std::nullopt;
-    }
-    const Rect frame{position->x, position->y, size->width, size->height};
-    const auto placement = screenDetection_->placementForFrame(frame);
+    const auto placement = screenDetection_->placementForFrame(*frame);
     if (!placement) {
         return std::nullopt;
     }
-    return Target{*window, frame, placement->screen, placement->axVisibleFrame};
+    return Target{*window, *frame, placement->screen, placement->axVisibleFrame};
 }
 
 void WindowManager::perform(WindowAction action) {
@@ -63,13 +58,13 @@ void WindowManager::perform(WindowAction action) {
 
 void WindowManager::restore(const Target& target) {
     if (const auto frame = windowHistory_.take(windowKey(target.window))) {
-        accessibility_->setFrame(target.window, *frame);
+        windows_.setFrame(target.window, *frame, {});
     }
 }
 
 void WindowManager::moveTo(const Target& target, const Rect& frame) {
     recordHistory(target.window, target.frame);
-    accessibility_->setFrame(target.window, frame);
+    windows_.setFrame(target.window, frame, {});
 }
 
 } // namespace vantile

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "core/regions/region_manager.h"
-#include "core/windows/accessibility_manager.h"
 #include "core/windows/screen_detection.h"
 #include "core/windows/window_action.h"
 #include "core/windows/window_history.h"
+#include "platform/window_control.h"
 
 namespace vantile {
 
@@ -16,8 +16,9 @@ namespace vantile {
 // target, remembers where the window stood, and writes the new frame.
 class WindowManager {
   public:
-    WindowManager(std::unique_ptr<AccessibilityManager> accessibility,
-                  std::unique_ptr<ScreenDetection> screenDetection, RegionManager& regionManager);
+    // The window control must outlive the window manager.
+    WindowManager(WindowControl& windows, std::unique_ptr<ScreenDetection> screenDetection,
+                  RegionManager& regionManager);
 
     void perform(WindowAction action);
 
@@ -48,7 +49,7 @@ class WindowManager {
     void moveTo(const Target& target, const Rect& frame);
     void moveToRegion(const Target& target, const Region& region);
 
-    std::unique_ptr<AccessibilityManager> accessibility_;
+    WindowControl& windows_;
     std::unique_ptr<ScreenDetection> screenDetection_;
     RegionManager& regionManager_;
     WindowHistory windowHistory_;
