@@ -22,22 +22,20 @@ class TestApplication {
     // Renders into memory only without a display. With one (":N"), shows windows on its X server
     // with Qt's coordinates scaled by the factor, as on a high-density screen.
     explicit TestApplication(const std::string& display = {}, double scaleFactor = 1);
+    // QApplication keeps pointers into the arguments for its whole life: they must not move.
     TestApplication(TestApplication&&) = delete;
 
   private:
-    // QApplication keeps references to the count and the strings for its whole life.
     std::vector<std::string> arguments_;
     std::vector<char*> argv_;
-    int argc_ = 0;
+    int argc_;
     std::unique_ptr<QApplication> application_;
 };
 
-// Makes the colour the active accent and grey the inactive one, so that a window that took the
-// wrong one shows it.
-void setAccent(const QColor& accent);
-
-// The accent the offscreen tests give the desktop.
+// The accent the offscreen tests give the desktop as the active one; the inactive one is grey, so
+// that a window that took the wrong one shows it.
 inline const QColor kAccent(40, 110, 220);
+void setAccent(const QColor& accent);
 
 // A test with an offscreen application whose accent is kAccent.
 class OffscreenTest : public ::testing::Test {
@@ -50,9 +48,9 @@ class OffscreenTest : public ::testing::Test {
 // device pixels from the image's corner.
 QImage rendered(QWidget& widget, double scale = 1, QPoint offset = {});
 
-// Expects the pixel, unpremultiplied, to hold the colour within `tolerance` in each channel, as
+// Expects the pixel, unpremultiplied, to hold the colour within 4 in each channel, as
 // premultiplied storage loses some precision in faint pixels.
-void expectPixel(const QImage& image, QPoint at, const QColor& expected, int tolerance = 4);
+void expectPixel(const QImage& image, QPoint at, const QColor& expected);
 
 // A mouse event at a point in the widget's own coordinates, with the buttons held after it.
 void sendMouse(QWidget& widget, QEvent::Type type, QPointF at,
