@@ -157,8 +157,7 @@ struct KeyRecordingWidget : QWidget {
 TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaimed) {
     auto server = XServer::start(800, 600);
     TestApplication app(server->display());
-    auto connection = X11Connection::open(server->display().c_str());
-    ASSERT_NE(connection, nullptr);
+    const auto connection = connectProgram(*server);
     X11GlobalInput global(*connection);
     DesktopEventMonitors monitors(global);
     std::vector<KeyEvent> seen;

@@ -148,149 +148,123 @@ TEST_F(RegionEditorViewTest, BodiesComposeOverASpilledPillAndFarOffShapesEndAtOn
     }
 }
 
-class QtRegionEditorWindowTest : public ::testing::Test {
-  protected:
-    ~QtRegionEditorWindowTest() override {
-        window.reset();
-        // The view goes with the next turn of the event loop, which must come before the
-        // application does.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    // A click at a point given from the view's bottom-left corner.
-    void click(const Point& viewPoint, Qt::MouseButton button = Qt::LeftButton) {
-        RegionEditorView& view = *window->view();
-        const QPointF at(viewPoint.x, view.height() - viewPoint.y);
-        sendMouse(view, QEvent::MouseButtonPress, at, button, button);
-        sendMouse(view, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
-    }
-
+TEST(QtRegionEditorWindow, EditsBecomeTheWorkingTreeLoadedTreesShowGoingAwayInAPressIsSafe) {
     TestApplication app;
     FakeDesktop desktop;
-    Screen screen = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
-    std::unique_ptr<QtRegionEditorWindow> window = std::make_unique<QtRegionEditorWindow>(
+    const Screen screen = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    auto window = std::make_unique<QtRegionEditorWindow>(
         screen, builtInTree(builtInPresets()[0]), true, desktop, [] { return false; },
         QRect(0, 0, 1440, 900), false);
-};
-
-TEST_F(QtRegionEditorWindowTest, EditsBecomeTheWorkingTreeLoadedTreesShowGoingAwayInAPressIsSafe) {
     window->makeKeyAndOrderFront();
+    RegionEditorView& view = *window->view();
+    // A click at a point given from the view's bottom-left corner.
+    const auto click = [&](double x, double y, Qt::MouseButton button = Qt::LeftButton) {
+        sendMouse(view, QEvent::MouseButtonPress, {x, view.height() - y}, button, button);
+        sendMouse(view, QEvent::MouseButtonRelease, {x, view.height() - y}, button, Qt::NoButton);
+    };
     int interactions = 0;
     window->onEditorInteraction = [&] { ++interactions; };
     // Halves on (0, 25, 1440, 875): the left half's "two columns" button, right of its centre.
-    // Where an unflipped position would land there is nothing.
-    // Only the left button presses.
-    const Rect left = window->view()->model().regionRects().at(0).rect;
+    // Where an unflipped position would land there is nothing. Only the left button presses.
+    const Rect left = view.model().regionRects().at(0).rect;
     const auto seen = [&] {
         return std::pair(interactions, window->workingTree().allRegions().size());
     };
-    click({left.midX() + 18, left.midY() - 28}, Qt::RightButton);
-    click({left.midX() + 18, left.midY() + 28});
+    click(left.midX() + 18, left.midY() - 28, Qt::RightButton);
+    click(left.midX() + 18, left.midY() + 28);
     EXPECT_EQ(seen(), std::pair(1, 2ul));
-    click({left.midX() + 18, left.midY() - 28});
+    click(left.midX() + 18, left.midY() - 28);
     EXPECT_EQ(seen(), std::pair(2, 3ul));
-    EXPECT_EQ(window->workingTree(), window->view()->tree());
+    EXPECT_EQ(window->workingTree(), view.tree());
 
     window->loadTree(builtInTree(builtInPresets()[2]));
-    EXPECT_EQ(window->view()->tree(), window->workingTree());
-    EXPECT_EQ(window->view()->model().regionRects().size(), 4u) << "laid out at once";
+    EXPECT_EQ(view.tree(), window->workingTree());
+    EXPECT_EQ(view.model().regionRects().size(), 4u) << "laid out at once";
 
     const std::size_t monitors = desktop.installedMonitors();
     window->onEditorInteraction = [&] { window.reset(); };
-    click({100, 100}); // the window is destroyed inside the view's press; ASan reports misuse
+    click(100, 100); // the window is destroyed inside the view's press; ASan reports misuse
     EXPECT_EQ(window, nullptr);
     EXPECT_EQ(desktop.installedMonitors(), monitors - 1) << "its key monitor went with it";
+    // The view goes with the next turn of the event loop, which must come before the application
+    // does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Where a child sits in the panel, in Qt's top-left coordinates.
-class RegionEditorToolbarTest : public OffscreenTest {
-  protected:
-    std::unique_ptr<RegionEditorToolbar> make(const Screen& screen, bool translucent = true) {
-        // Screen space flipped about the 900-pixel primary screen, as on a desktop without scaling.
-        const auto toQtGlobal = [](const Rect& r) {
-            return QRect(int(r.x), int(900 - r.maxY()), int(r.width), int(r.height));
-        };
-        auto toolbar = std::make_unique<RegionEditorToolbar>(
-            screen, regions, desktop, toQtGlobal, translucent, [this] { record("done"); },
-            [this] { record("cancel"); },
-            [this](const RegionPreset& preset) { record("preset " + preset.name); },
-            [this](const std::string& name) {
-                record("save " + name);
-                return diskWorks && regions.saveCustomPreset(name);
-            });
-        toolbar->orderFront();
-        return toolbar;
-    }
+using RegionEditorToolbarTest = OffscreenTest;
 
-    // The calls the toolbar made, joined by "|".
-    void record(const std::string& call) { calls += (calls.empty() ? "" : "|") + call; }
-
+TEST_F(RegionEditorToolbarTest, LooksDarkRoundedAndAccentedButtonsReportTheSaveRowComesAndGoes) {
     FakeDesktop desktop;
     TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
-    Screen first = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
-    std::string calls;
-    bool diskWorks = true;
-};
-
-TEST_F(RegionEditorToolbarTest, ButtonsReportAndTheSaveRowComesAndGoes) {
+    const Screen screen = desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    // Screen space flipped about the 900-pixel primary screen, as on a desktop without scaling.
+    const auto toQtGlobal = [](const Rect& r) {
+        return QRect(int(r.x), int(900 - r.maxY()), int(r.width), int(r.height));
+    };
     // Steps, split at "|": a button's title clicks it, "=" sets the name field's text, "!fail"
     // and "!work" make the disk fail and work again. An empty name is saved as "Untitled"; a
     // save that could not be written says so and keeps the row for another try; the toolbar
-    // never closes itself. Then the calls, whether the save row shows, its label and its field.
-    const std::tuple<const char*, const char*, bool, const char*, const char*> scripts[] = {
-        {"Apply|Cancel", "done|cancel", false, "Name:", "My Layout"},
-        {"New Preset|=|Save|New Preset|=   |Save", "save Untitled|save    ", false, "Name:", "   "},
-        {"!fail|New Preset|Save", "save My Layout", true, "Failed:", "My Layout"},
-        {"!fail|New Preset|Save|!work|Save", "save My Layout|save My Layout", false,
+    // never closes itself. Then the calls, whether the save row shows, its label and its field;
+    // each toolbar is first looked at with or without a compositor.
+    const std::tuple<bool, const char*, const char*, bool, const char*, const char*> scripts[] = {
+        {true, "Apply|Cancel", "done|cancel", false, "Name:", "My Layout"},
+        {false, "New Preset|=|Save|New Preset|=   |Save", "save Untitled|save    ", false,
+         "Name:", "   "},
+        {true, "!fail|New Preset|Save", "save My Layout", true, "Failed:", "My Layout"},
+        {false, "!fail|New Preset|Save|!work|Save", "save My Layout|save My Layout", false,
          "Name:", "My Layout"},
-        {"New Preset|=Half typed|Back", "", false, "Name:", "Half typed"}};
-    for (const auto& [steps, expectedCalls, saveRowShown, label, field] : scripts) {
+        {true, "New Preset|=Half typed|Back", "", false, "Name:", "Half typed"}};
+    for (const auto& [translucent, steps, expectedCalls, saveRowShown, label, field] : scripts) {
         SCOPED_TRACE(steps);
-        calls.clear();
-        diskWorks = true;
-        const auto toolbar = make(first);
-        for (const QString& step : QString(steps).split('|', Qt::SkipEmptyParts)) {
-            if (step.startsWith('=')) {
-                toolbar->nameField()->setText(step.mid(1));
-            } else if (step.startsWith('!')) {
-                diskWorks = step == "!work";
-            } else {
-                QPushButton* button = toolbar->button(step);
-                ASSERT_TRUE(button && button->isVisible()) << step.toStdString();
-                QTest::mouseClick(button, Qt::LeftButton);
-            }
-        }
-        EXPECT_EQ(calls, expectedCalls);
-        EXPECT_EQ(std::pair(toolbar->isSaveRowShown(), toolbar->presetMenu()->isVisible()),
-                  std::pair(saveRowShown, !saveRowShown));
-        EXPECT_EQ(toolbar->nameLabel()->text(), label);
-        EXPECT_EQ(toolbar->nameField()->text(), field);
-        EXPECT_TRUE(toolbar->isVisible());
-    }
-}
-
-TEST_F(RegionEditorToolbarTest, PanelIsDarkWithRoundedCornersAndAnAccentedApply) {
-    for (const bool translucent : {true, false}) {
-        SCOPED_TRACE(translucent ? "translucent" : "opaque");
-        const auto toolbar = make(first, translucent);
-        const QImage image = toolbar->grab().toImage();
+        std::string calls; // joined by "|"
+        bool diskWorks = true;
+        const auto record = [&](const std::string& call) {
+            calls += (calls.empty() ? "" : "|") + call;
+        };
+        RegionEditorToolbar toolbar(
+            screen, regions, desktop, toQtGlobal, translucent, [&] { record("done"); },
+            [&] { record("cancel"); },
+            [&](const RegionPreset& preset) { record("preset " + preset.name); },
+            [&](const std::string& name) {
+                record("save " + name);
+                return diskWorks && regions.saveCustomPreset(name);
+            });
+        toolbar.orderFront();
+        const QImage image = toolbar.grab().toImage();
         // Between "New Preset" and the separator. Without a compositor the corners are cut off.
         expectPixel(image, {355, 24}, translucent ? QColor(30, 30, 32, 217) : QColor(38, 38, 40));
         for (const QPoint corner : {QPoint(0, 0), QPoint(479, 47)}) {
             EXPECT_FALSE(translucent ? image.pixelColor(corner).alpha() > 0
-                                     : toolbar->mask().contains(corner));
+                                     : toolbar.mask().contains(corner));
         }
-        EXPECT_EQ(toolbar->mask().contains(QPoint(10, 0)), !translucent);
+        EXPECT_EQ(toolbar.mask().contains(QPoint(10, 0)), !translucent);
         // The rows were laid out from the panel's bottom: the label is 14 above it.
-        EXPECT_EQ(toolbar->nameLabel()->geometry(), QRect(12, 16, 40, 18));
+        EXPECT_EQ(toolbar.nameLabel()->geometry(), QRect(12, 16, 40, 18));
         for (const char* title : {"Apply", "Cancel"}) {
-            const QImage box = image.copy(toolbar->button(title)->geometry())
+            const QImage box = image.copy(toolbar.button(title)->geometry())
                                    .convertToFormat(QImage::Format_ARGB32);
             const auto* pixels = reinterpret_cast<const QRgb*>(box.constBits());
             const auto end = pixels + box.width() * box.height();
             EXPECT_EQ(std::find(pixels, end, kAccent.rgb()) != end, title == std::string("Apply"));
         }
+        for (const QString& step : QString(steps).split('|', Qt::SkipEmptyParts)) {
+            if (step.startsWith('=')) {
+                toolbar.nameField()->setText(step.mid(1));
+            } else if (step.startsWith('!')) {
+                diskWorks = step == "!work";
+            } else {
+                QPushButton* button = toolbar.button(step);
+                ASSERT_TRUE(button && button->isVisible()) << step.toStdString();
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+        }
+        EXPECT_EQ(calls, expectedCalls);
+        EXPECT_EQ(std::pair(toolbar.isSaveRowShown(), toolbar.presetMenu()->isVisible()),
+                  std::pair(saveRowShown, !saveRowShown));
+        EXPECT_EQ(toolbar.nameLabel()->text(), label);
+        EXPECT_EQ(toolbar.nameField()->text(), field);
+        EXPECT_TRUE(toolbar.isVisible());
     }
 }
 

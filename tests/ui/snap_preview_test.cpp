@@ -146,9 +146,7 @@ class SnapPreviewOnX : public ::testing::Test {
                                  {{"MAIN", 1000, 900, 1920, 1080}, {"LEFT", 0, 0, 1000, 900}});
         app = std::make_unique<TestApplication>(desktop.server->display(), scaleFactor);
         setAccent(kAccent);
-        connection = X11Connection::open(desktop.server->display().c_str());
-        ASSERT_NE(connection, nullptr);
-        connection->setStrictErrors(true);
+        connection = connectProgram(*desktop.server);
         checks = connectToDisplay(desktop.server->display());
         host = std::make_unique<X11OverlayHost>(*connection);
         preview = std::make_unique<SnapPreviewWindow>(*host);
@@ -166,12 +164,7 @@ class SnapPreviewOnX : public ::testing::Test {
 
     // Lets Qt send and answer what it must while the condition is awaited.
     static bool eventually(const std::function<bool()>& condition) {
-        return waitUntil(
-            [&] {
-                QApplication::processEvents();
-                return condition();
-            },
-            5000ms);
+        return waitUntil([&] { return QApplication::processEvents(), condition(); }, 5000ms);
     }
 
     int depth(xcb_window_t window) const {
