@@ -43,17 +43,16 @@ BSPNode leaf() {
     return BSPNode::leaf(Region{Uuid::random(), {}, std::nullopt});
 }
 
-// `top` at `alpha` composed source-over onto `below`, unpremultiplied, as a painter does.
-QColor over(const QColor& below, const QColor& top, double alpha) {
-    const double a = alpha + below.alphaF() * (1 - alpha);
-    const auto mix = [&](double t, double b) {
-        return float((t * alpha + b * below.alphaF() * (1 - alpha)) / a);
-    };
-    return QColor::fromRgbF(mix(top.redF(), below.redF()), mix(top.greenF(), below.greenF()),
-                            mix(top.blueF(), below.blueF()), float(a));
+// `top` at `alpha` composed source-over onto `below`, as a painter does.
+QColor over(const QColor& below, QColor top, double alpha) {
+    QImage pixel(1, 1, QImage::Format_ARGB32);
+    pixel.fill(below);
+    top.setAlphaF(float(alpha));
+    QPainter(&pixel).fillRect(0, 0, 1, 1, top);
+    return pixel.pixelColor(0, 0);
 }
 
-class RegionEditorViewTest : public OffscreenTest {
+class RegionEditorViewTest : public ::testing::Test {
   protected:
     RegionEditorViewTest() {
         view.resize(400, 300);
@@ -63,6 +62,7 @@ class RegionEditorViewTest : public OffscreenTest {
 
     // A 400 × 300 screen with a 20-point panel at its top: in Qt's coordinates the editor frame
     // starts at y 20.
+    TestApplication app;
     RegionEditorView view{leaf(), Rect{0, 0, 400, 280}, Rect{0, 0, 400, 300}};
     int treeChanges = 0;
 };
@@ -191,9 +191,8 @@ TEST(QtRegionEditorWindow, EditsBecomeTheWorkingTreeLoadedTreesShowGoingAwayInAP
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-using RegionEditorToolbarTest = OffscreenTest;
-
-TEST_F(RegionEditorToolbarTest, LooksDarkRoundedAndAccentedButtonsReportTheSaveRowComesAndGoes) {
+TEST(RegionEditorToolbar, LooksDarkRoundedAndAccentedButtonsReportTheSaveRowComesAndGoes) {
+    TestApplication app;
     FakeDesktop desktop;
     TempDir config;
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};

@@ -15,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -66,46 +67,32 @@ double outside(const QPointF& p, const QRectF& r, double radius) {
     return std::hypot(dx, dy) - radius;
 }
 
-class SnapPreviewRender : public OffscreenTest {
-  protected:
+TEST(SnapPreviewRender, WithCompositorTranslucentElseOnlyAnOpaqueRingTwoPixelsWideIsKept) {
+    TestApplication app;
     // Any placement will do offscreen; the size is what the pixels depend on.
     struct Host : OverlayHost {
         bool compositing = true;
         bool compositorRunning() override { return compositing; }
         Rect primaryInDesktopPixels() override { return {0, 0, 400, 240}; }
     } host;
-    bool& compositing = host.compositing;
     SnapPreviewWindow preview{host};
-};
-
-TEST_F(SnapPreviewRender, WithCompositorBorderIsHalfAndInsideAFifthOfTheAccent) {
-    preview.show({50, 40, 200, 120});
-    const QImage image = rendered(*preview.widget());
-    // The two pixels along each edge; what they enclose up to the corners' curve; nothing outside
-    // it.
+    // Each show asks anew whether a compositor runs; an empty rect hides the window. With one, the
+    // window is masked nowhere; its border, the two pixels along each edge, is half the accent,
+    // what they enclose up to the corners' curve a fifth, and nothing is outside it. Without one,
+    // it keeps the pixels whose centres lie within 2 of its edge, round corners of radius 8 or as
+    // round as its size lets them be, concentric inside; they are solid accent, round the corners
+    // too, as there is nothing behind them to blend an antialiased edge with.
+    const std::tuple<bool, QSize> shows[] = {
+        {false, {200, 120}}, {false, {80, 300}}, {true, {200, 120}}, {false, {100, 100}},
+        {false, {10, 6}},    {false, {3, 40}},   {true, {0, 40}}};
     const std::tuple<int, int, int> alphas[] = {
         {0, 60, 128},  {1, 60, 128},    {198, 60, 128},  {199, 60, 128}, {100, 0, 128},
         {100, 1, 128}, {100, 118, 128}, {100, 119, 128}, {2, 60, 51},    {197, 60, 51},
         {100, 2, 51},  {100, 117, 51},  {100, 60, 51},   {5, 5, 51},     {0, 0, 0},
         {1, 1, 0},     {199, 0, 0},     {0, 119, 0},     {199, 119, 0}};
-    for (const auto& [x, y, alpha] : alphas) {
-        const QColor accent(kAccent.red(), kAccent.green(), kAccent.blue(), alpha);
-        expectPixel(image, {x, y}, alpha ? accent : QColor(Qt::transparent));
-    }
-}
-
-TEST_F(SnapPreviewRender, WithoutCompositorOnlyAnOpaqueRingTwoPixelsWideIsKept) {
-    // Each show asks anew whether a compositor runs; an empty rect hides the window. With one, the
-    // window is masked nowhere. Without one, it keeps the pixels whose centres lie within 2 of its
-    // edge, round corners of radius 8 or as round as its size lets them be, concentric inside;
-    // they are solid accent, round the corners too, as there is nothing behind them to blend an
-    // antialiased edge with.
-    const std::tuple<bool, QSize> shows[] = {
-        {false, {200, 120}}, {false, {80, 300}}, {true, {100, 100}}, {false, {100, 100}},
-        {false, {10, 6}},    {false, {3, 40}},   {true, {0, 40}}};
     for (const auto& [compositor, size] : shows) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << compositor);
-        compositing = compositor;
+        host.compositing = compositor;
         preview.show({0, 0, double(size.width()), double(size.height())});
         QWidget* widget = preview.widget();
         ASSERT_EQ(widget->isVisible(), !size.isEmpty()) << "an empty rect shows nothing";
@@ -115,6 +102,11 @@ TEST_F(SnapPreviewRender, WithoutCompositorOnlyAnOpaqueRingTwoPixelsWideIsKept) 
         EXPECT_EQ(widget->size(), size);
         EXPECT_EQ(widget->testAttribute(Qt::WA_TranslucentBackground), compositor);
         const QImage image = rendered(*widget);
+        for (const auto& [x, y, alpha] :
+             std::span(alphas).first(compositor ? std::size(alphas) : 0)) {
+            const QColor accent(kAccent.red(), kAccent.green(), kAccent.blue(), alpha);
+            expectPixel(image, {x, y}, alpha ? accent : QColor(Qt::transparent));
+        }
         const QRectF outer{QPointF(), QSizeF(size)}, inner = outer.adjusted(2, 2, -2, -2);
         const double radius = std::min({8.0, outer.width() / 2, outer.height() / 2});
         const double innerRadius =
@@ -145,7 +137,6 @@ class SnapPreviewOnX : public ::testing::Test {
         desktop = Desktop::start(WmKind::Openbox, 2920, 1980,
                                  {{"MAIN", 1000, 900, 1920, 1080}, {"LEFT", 0, 0, 1000, 900}});
         app = std::make_unique<TestApplication>(desktop.server->display(), scaleFactor);
-        setAccent(kAccent);
         connection = connectProgram(*desktop.server);
         checks = connectToDisplay(desktop.server->display());
         host = std::make_unique<X11OverlayHost>(*connection);

@@ -25,11 +25,8 @@ TestApplication::TestApplication(const std::string& display, double scaleFactor)
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scaleFactor));
     application_ = std::make_unique<QApplication>(argc_, argv_.data());
     qunsetenv("QT_SCALE_FACTOR");
-}
-
-void setAccent(const QColor& accent) {
     QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Active, QPalette::Highlight, accent);
+    palette.setColor(QPalette::Active, QPalette::Highlight, kAccent);
     palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::gray);
     QApplication::setPalette(palette);
 }

@@ -17,10 +17,14 @@
 
 namespace vantile::test {
 
+// The accent every test application gives the desktop as the active one.
+inline const QColor kAccent(40, 110, 220);
+
 class TestApplication {
   public:
     // Renders into memory only without a display. With one (":N"), shows windows on its X server
-    // with Qt's coordinates scaled by the factor, as on a high-density screen.
+    // with Qt's coordinates scaled by the factor, as on a high-density screen. The inactive accent
+    // is grey, so that a window that took the wrong one shows it.
     explicit TestApplication(const std::string& display = {}, double scaleFactor = 1);
     // QApplication keeps pointers into the arguments for its whole life: they must not move.
     TestApplication(TestApplication&&) = delete;
@@ -30,18 +34,6 @@ class TestApplication {
     std::vector<char*> argv_;
     int argc_;
     std::unique_ptr<QApplication> application_;
-};
-
-// The accent the offscreen tests give the desktop as the active one; the inactive one is grey, so
-// that a window that took the wrong one shows it.
-inline const QColor kAccent(40, 110, 220);
-void setAccent(const QColor& accent);
-
-// A test with an offscreen application whose accent is kAccent.
-class OffscreenTest : public ::testing::Test {
-  protected:
-    OffscreenTest() { setAccent(kAccent); }
-    TestApplication app;
 };
 
 // The widget drawn over a transparent image, with `scale` device pixels to a point, `offset`
