@@ -65,18 +65,19 @@ TEST(OnboardingWindow, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscape
                     child->property("text").toString().contains(text))
             << text;
     }
-    // The picture's box is (200, 10, 80, 80): its window's title bar filled solid, the screen
-    // round it only outlined.
+    window.makeKeyAndOrderFront();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+    // The picture's box is (200, 10, 80, 80): its window's title bar filled solid in the accent,
+    // the screen round it only outlined.
     const QImage image = widget.grab().toImage();
-    const QRgb accent = widget.palette().color(QPalette::Highlight).rgb();
     const QRgb background = widget.palette().color(QPalette::Window).rgb();
-    const std::tuple<int, int, QRgb> pixels[] = {
-        {235, 41, accent}, {240, 25, accent}, {240, 60, background}, {10, 10, background}};
+    const std::tuple<int, int, QRgb> pixels[] = {{235, 41, kAccent.rgb()},
+                                                 {240, 25, kAccent.rgb()},
+                                                 {240, 60, background},
+                                                 {10, 10, background}};
     for (const auto& [x, y, colour] : pixels) {
         EXPECT_EQ(image.pixel(x, y), colour) << x << "," << y;
     }
-    window.makeKeyAndOrderFront();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
     QTest::keyClick(&widget, Qt::Key_Return);
     EXPECT_EQ(settingsOpened, 1);
     desktop.advance(0.6);
@@ -90,11 +91,11 @@ TEST(OnboardingWindow, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscape
     EXPECT_FALSE(widget.isVisible());
 }
 
-// The titles of the menu's items, "---" for a separator.
+// The titles of the menu's items, "---" for a separator, "*" after a checked one.
 std::string titles(const QMenu* menu) {
     QStringList out;
     for (const QAction* action : menu->actions()) {
-        out << (action->isSeparator() ? "---" : action->text());
+        out << (action->isSeparator() ? "---" : action->text() + (action->isChecked() ? "*" : ""));
     }
     return out.join('|').toStdString();
 }
@@ -128,13 +129,11 @@ TEST(StatusMenuPresenter, ShowsTheTreeOnALeftClickRefillsPresetListsAndCarriesOu
     QMenu* screenMenu = find(menu, "Screen 1")->menu();
     ASSERT_NE(screenMenu, nullptr);
     EXPECT_TRUE(screenMenu->actions().isEmpty()) << "empty until opened";
-    for (const std::string checked : {"Clear", "Thirds"}) {
+    // Refilled, not appended, with the active preset checked each time.
+    for (const char* shown : {"Halves|Thirds|Quarters|Coding (60/40)|---|Clear*",
+                              "Halves|Thirds*|Quarters|Coding (60/40)|---|Clear"}) {
         emit screenMenu->aboutToShow();
-        // Refilled, not appended.
-        EXPECT_EQ(titles(screenMenu), "Halves|Thirds|Quarters|Coding (60/40)|---|Clear");
-        for (const char* title : {"Clear", "Thirds"}) {
-            EXPECT_EQ(find(screenMenu, title)->isChecked(), title == checked) << title;
-        }
+        EXPECT_EQ(titles(screenMenu), shown);
         find(screenMenu, "Thirds")->trigger();
     }
     EXPECT_EQ(regions.regionsForScreen(desktop.screenList[0]).size(), 3u);
