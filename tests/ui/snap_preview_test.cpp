@@ -129,22 +129,11 @@ TEST(SnapPreviewRender, WithCompositorTranslucentElseOnlyAnOpaqueRingTwoPixelsWi
 
 constexpr std::uint32_t kUnderColor = 0x00ff00;
 
-class SnapPreviewOnX : public ::testing::Test {
+// At one and two device pixels a point.
+class SnapPreviewOnX : public ::testing::TestWithParam<double> {
   protected:
-    void start(double scaleFactor) {
-        // The primary monitor is not at the root's corner: screen space and root coordinates
-        // differ in both x and y.
-        desktop = Desktop::start(WmKind::Openbox, 2920, 1980,
-                                 {{"MAIN", 1000, 900, 1920, 1080}, {"LEFT", 0, 0, 1000, 900}});
-        app = std::make_unique<TestApplication>(desktop.server->display(), scaleFactor);
-        connection = connectProgram(*desktop.server);
-        checks = connectToDisplay(desktop.server->display());
-        host = std::make_unique<X11OverlayHost>(*connection);
-        preview = std::make_unique<SnapPreviewWindow>(*host);
-    }
-
     xcb_window_t root() const { return desktop.server->root(); }
-    xcb_window_t window() const { return static_cast<xcb_window_t>(preview->widget()->winId()); }
+    xcb_window_t window() const { return static_cast<xcb_window_t>(preview.widget()->winId()); }
 
     // Whether the viewable override-redirect children of the root come to be these rects, bottom
     // first: the preview is left alone by the window manager, not put into a frame of its own.
@@ -187,22 +176,21 @@ class SnapPreviewOnX : public ::testing::Test {
         return window;
     }
 
-    // Declared so that Qt's connection closes before its server goes.
-    Desktop desktop;
-    std::unique_ptr<TestApplication> app;
-    std::unique_ptr<X11Connection> connection;
-    std::unique_ptr<X11OverlayHost> host;
-    XcbConnection checks;
-    std::unique_ptr<SnapPreviewWindow> preview;
+    // The primary monitor is not at the root's corner: screen space and root coordinates differ
+    // in both x and y. Declared so that Qt's connection closes before its server goes.
+    Desktop desktop = Desktop::start(WmKind::Openbox, 2920, 1980,
+                                     {{"MAIN", 1000, 900, 1920, 1080}, {"LEFT", 0, 0, 1000, 900}});
+    TestApplication app{desktop.server->display(), GetParam()};
+    std::unique_ptr<X11Connection> connection = connectProgram(*desktop.server);
+    X11OverlayHost host{*connection};
+    XcbConnection checks = connectToDisplay(desktop.server->display());
+    SnapPreviewWindow preview{host};
 };
 
-class SnapPreviewLanding : public SnapPreviewOnX, public ::testing::WithParamInterface<double> {};
-
-TEST_P(SnapPreviewLanding, LandsUnmanagedOnTheRootPixelsOfItsRectAsMonitorsChange) {
-    start(GetParam());
-    preview->show({960, 540, 960, 540}); // the upper right quarter of the primary monitor
+TEST_P(SnapPreviewOnX, LandsUnmanagedOnTheRootPixelsOfItsRectAsMonitorsChange) {
+    preview.show({960, 540, 960, 540}); // the upper right quarter of the primary monitor
     EXPECT_TRUE(eventuallyOverlays({{1960, 900, 960, 540}}));
-    EXPECT_EQ(preview->widget()->devicePixelRatio(), GetParam());
+    EXPECT_EQ(preview.widget()->devicePixelRatio(), GetParam());
     EXPECT_EQ(depth(window()), desktop.server->screen()->root_depth);
     // A compositing manager announces itself by owning a selection. Noticed at the next show, it
     // gets a window with an alpha channel, the only kind it blends; the opaque one goes.
@@ -212,31 +200,29 @@ TEST_P(SnapPreviewLanding, LandsUnmanagedOnTheRootPixelsOfItsRectAsMonitorsChang
     xcb_set_selection_owner(checks.get(), compositor, Atoms(checks.get())("_NET_WM_CM_S0"),
                             XCB_CURRENT_TIME);
     roundTrip(checks.get());
-    preview->show({-1000, 1080, 500, 900}); // the left half of the monitor left of and above it
+    preview.show({-1000, 1080, 500, 900}); // the left half of the monitor left of and above it
     EXPECT_TRUE(eventuallyOverlays({{0, 0, 500, 900}}));
     EXPECT_EQ(depth(window()), 32);
-    preview->hide();
+    preview.hide();
     EXPECT_TRUE(eventuallyOverlays({}));
     desktop.server->setMonitors({{"MAIN", 0, 0, 1920, 1080}, {"RIGHT", 1920, 0, 1000, 900}});
-    preview->show({0, 540, 960, 540});
+    preview.show({0, 540, 960, 540});
     EXPECT_TRUE(eventuallyOverlays({{0, 0, 960, 540}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(QtScales, SnapPreviewLanding, ::testing::Values(1.0, 2.0));
-
-TEST_F(SnapPreviewOnX, OnlyItsRingCoversWhatIsUnderTakesNoInputAndShowingAgainRisesAbove) {
-    start(1);
+TEST_P(SnapPreviewOnX, OnlyItsRingCoversWhatIsUnderTakesNoInputAndShowingAgainRisesAbove) {
     const xcb_window_t under = makeWindowUnder();
     xcb_set_input_focus(checks.get(), XCB_INPUT_FOCUS_POINTER_ROOT, under, XCB_CURRENT_TIME);
     roundTrip(checks.get());
     const Rect whole{1000, 900, 1920, 1080}, left{1000, 900, 960, 1080};
-    preview->show({0, 0, 960, 1080});
+    preview.show({0, 0, 960, 1080});
     ASSERT_TRUE(eventuallyOverlays({whole, left}));
-    // Without a compositor: two pixels of ring at its edge, and what is under it inside. Which
+    // Without a compositor: two points of ring at its edge, and what is under it inside. Which
     // pixels round the corners are kept is left to the offscreen tests.
     const std::uint32_t ring = kAccent.rgb() & 0xffffff;
+    const int edge = 1000 + int(2 * GetParam());
     const auto row = [&] {
-        return std::vector{colourAt(1000, 1440), colourAt(1001, 1440), colourAt(1002, 1440),
+        return std::vector{colourAt(1000, 1440), colourAt(edge - 1, 1440), colourAt(edge, 1440),
                            colourAt(1480, 1440)};
     };
     EXPECT_TRUE(eventually([&] {
@@ -257,10 +243,10 @@ TEST_F(SnapPreviewOnX, OnlyItsRingCoversWhatIsUnderTakesNoInputAndShowingAgainRi
     // Covered by windows opened since, before Qt hears of them; the same rect again, then another.
     makeWindowUnder();
     ASSERT_EQ(viewableOverlays(checks.get()), (std::vector<Rect>{whole, left, whole}));
-    preview->show({0, 0, 960, 1080});
+    preview.show({0, 0, 960, 1080});
     EXPECT_TRUE(eventuallyOverlays({whole, whole, left})) << "the same rect again";
     makeWindowUnder();
-    preview->show({0, 0, 480, 1080});
+    preview.show({0, 0, 480, 1080});
     // Once it shows, the server has carried out everything Qt was asked to do before, and has
     // queued its events for us ahead of the last reply.
     ASSERT_TRUE(eventuallyOverlays({whole, whole, whole, {1000, 900, 480, 1080}}));
@@ -277,6 +263,8 @@ TEST_F(SnapPreviewOnX, OnlyItsRingCoversWhatIsUnderTakesNoInputAndShowingAgainRi
     EXPECT_TRUE(configured) << "the window's events did not reach the test";
     EXPECT_FALSE(unmapped);
 }
+
+INSTANTIATE_TEST_SUITE_P(QtScales, SnapPreviewOnX, ::testing::Values(1.0, 2.0));
 
 } // namespace
 } // namespace vantile::test
