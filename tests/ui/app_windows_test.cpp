@@ -102,8 +102,7 @@ std::string titles(const QMenu* menu) {
 
 QAction* find(const QMenu* menu, const char* title) {
     const auto actions = menu->actions();
-    const auto found = std::find_if(actions.begin(), actions.end(),
-                                    [&](const QAction* action) { return action->text() == title; });
+    const auto found = std::ranges::find(actions, QString(title), &QAction::text);
     return found == actions.end() ? nullptr : *found;
 }
 

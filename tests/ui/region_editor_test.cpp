@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -83,7 +84,10 @@ TEST(RegionEditorViewTest, PaintsVeilRegionsButtonsBarAndDiscWhereTheyBelong) {
             // Loading a tree is no edit.
             EXPECT_EQ(std::pair(treeChanges, view.model().undoStack().size()), std::pair(0, 0ul));
         } else if (state == 2) {
-            sendMouse(view, QEvent::MouseMove, {205, 250}, Qt::NoButton, Qt::NoButton);
+            QMouseEvent move(QEvent::MouseMove, QPointF(205, 250),
+                             view.mapToGlobal(QPointF(205, 250)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&view, &move);
         } else if (state == 3) {
             QEvent leave(QEvent::Leave);
             QCoreApplication::sendEvent(&view, &leave);
@@ -149,22 +153,22 @@ TEST(QtRegionEditorWindow, EditsBecomeTheWorkingTreeLoadedTreesShowGoingAwayInAP
     RegionEditorView& view = *window->view();
     // A click at a point given from the view's bottom-left corner.
     const auto click = [&](double x, double y, Qt::MouseButton button = Qt::LeftButton) {
-        sendMouse(view, QEvent::MouseButtonPress, {x, view.height() - y}, button, button);
-        sendMouse(view, QEvent::MouseButtonRelease, {x, view.height() - y}, button, Qt::NoButton);
+        QTest::mouseClick(&view, button, {}, QPoint(int(x), int(view.height() - y)));
     };
     int interactions = 0;
     window->onEditorInteraction = [&] { ++interactions; };
     // Halves on (0, 25, 1440, 875): the left half's "two columns" button, right of its centre.
     // Where an unflipped position would land there is nothing. Only the left button presses.
     const Rect left = view.model().regionRects().at(0).rect;
-    const auto seen = [&] {
-        return std::pair(interactions, window->workingTree().allRegions().size());
-    };
-    click(left.midX() + 18, left.midY() - 28, Qt::RightButton);
-    click(left.midX() + 18, left.midY() + 28);
-    EXPECT_EQ(seen(), std::pair(1, 2ul));
-    click(left.midX() + 18, left.midY() - 28);
-    EXPECT_EQ(seen(), std::pair(2, 3ul));
+    // The presses, then the interactions and the regions after each.
+    const std::tuple<double, Qt::MouseButton, std::pair<int, std::size_t>> clicks[] = {
+        {-28, Qt::RightButton, {0, 2}},
+        {28, Qt::LeftButton, {1, 2}},
+        {-28, Qt::LeftButton, {2, 3}}};
+    for (const auto& [dy, button, after] : clicks) {
+        click(left.midX() + 18, left.midY() + dy, button);
+        EXPECT_EQ(std::pair(interactions, window->workingTree().allRegions().size()), after) << dy;
+    }
     EXPECT_EQ(window->workingTree(), view.tree());
 
     window->loadTree(builtInTree(builtInPresets()[2]));
@@ -197,26 +201,23 @@ TEST(RegionEditorToolbar, LooksDarkRoundedAndAccentedButtonsReportTheSaveRowCome
     // never closes itself. Then the calls, whether the save row shows, its label and its field;
     // each toolbar is first looked at with or without a compositor.
     const std::tuple<bool, const char*, const char*, bool, const char*, const char*> scripts[] = {
-        {true, "Apply|Cancel", "done|cancel", false, "Name:", "My Layout"},
-        {false, "New Preset|=|Save|New Preset|=   |Save", "save Untitled|save    ", false,
+        {true, "Apply|Cancel", "done|cancel|", false, "Name:", "My Layout"},
+        {false, "New Preset|=|Save|New Preset|=   |Save", "save Untitled|save    |", false,
          "Name:", "   "},
-        {true, "!fail|New Preset|Save", "save My Layout", true, "Failed:", "My Layout"},
-        {false, "!fail|New Preset|Save|!work|Save", "save My Layout|save My Layout", false,
+        {true, "!fail|New Preset|Save", "save My Layout|", true, "Failed:", "My Layout"},
+        {false, "!fail|New Preset|Save|!work|Save", "save My Layout|save My Layout|", false,
          "Name:", "My Layout"},
         {true, "New Preset|=Half typed|Back", "", false, "Name:", "Half typed"}};
     for (const auto& [translucent, steps, expectedCalls, saveRowShown, label, field] : scripts) {
         SCOPED_TRACE(steps);
-        std::string calls; // joined by "|"
+        std::string calls; // each followed by "|"
         bool diskWorks = true;
-        const auto record = [&](const std::string& call) {
-            calls += (calls.empty() ? "" : "|") + call;
-        };
         RegionEditorToolbar toolbar(
-            screen, regions, desktop, toQtGlobal, translucent, [&] { record("done"); },
-            [&] { record("cancel"); },
-            [&](const RegionPreset& preset) { record("preset " + preset.name); },
+            screen, regions, desktop, toQtGlobal, translucent, [&] { calls += "done|"; },
+            [&] { calls += "cancel|"; },
+            [&](const RegionPreset& preset) { calls += "preset " + preset.name + "|"; },
             [&](const std::string& name) {
-                record("save " + name);
+                calls += "save " + name + "|";
                 return diskWorks && regions.saveCustomPreset(name);
             });
         toolbar.orderFront();

@@ -1,7 +1,6 @@
 #include "ui/test_application.h"
 
 #include <QByteArray>
-#include <QMouseEvent>
 #include <QPalette>
 #include <QtGlobal>
 
@@ -49,12 +48,6 @@ void expectPixel(const QImage& image, QPoint at, const QColor& expected) {
         << at.x() << "," << at.y() << ": "
         << qPrintable(QColor::fromRgba(actual).name(QColor::HexArgb)) << ", not "
         << qPrintable(expected.name(QColor::HexArgb));
-}
-
-void sendMouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&widget, &event);
 }
 
 } // namespace vantile::test

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the widget tests share: a QApplication of their own, drawing a widget into an image,
-// comparing a pixel, and sending mouse events. Qt allows one application at a time, and which
+// and comparing a pixel. Qt allows one application at a time, and which
 // platform it uses is fixed when it is made, so each test makes its own: offscreen for rendering,
 // xcb for a test's X server.
 
@@ -43,9 +43,5 @@ QImage rendered(QWidget& widget, double scale = 1, QPoint offset = {});
 // Expects the pixel, unpremultiplied, to hold the colour within 4 in each channel, as
 // premultiplied storage loses some precision in faint pixels.
 void expectPixel(const QImage& image, QPoint at, const QColor& expected);
-
-// A mouse event at a point in the widget's own coordinates, with the buttons held after it.
-void sendMouse(QWidget& widget, QEvent::Type type, QPointF at,
-               Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons held = Qt::LeftButton);
 
 } // namespace vantile::test
