@@ -71,10 +71,9 @@ TEST(OnboardingWindow, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscape
     // the screen round it only outlined.
     const QImage image = widget.grab().toImage();
     const QRgb background = widget.palette().color(QPalette::Window).rgb();
-    const std::tuple<int, int, QRgb> pixels[] = {{235, 41, kAccent.rgb()},
-                                                 {240, 25, kAccent.rgb()},
-                                                 {240, 60, background},
-                                                 {10, 10, background}};
+    const QRgb accent = kAccent.rgb();
+    const std::tuple<int, int, QRgb> pixels[] = {
+        {235, 41, accent}, {240, 25, accent}, {240, 60, background}, {10, 10, background}};
     for (const auto& [x, y, colour] : pixels) {
         EXPECT_EQ(image.pixel(x, y), colour) << x << "," << y;
     }

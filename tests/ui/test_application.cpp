@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 namespace vantile::test {
 
@@ -16,9 +17,7 @@ TestApplication::TestApplication(const std::string& display, double scaleFactor)
     : arguments_{"vantile_ui_tests", "-platform", display.empty() ? "offscreen" : "xcb", "-display",
                  display},
       argc_(display.empty() ? 3 : 5) {
-    for (auto& argument : arguments_) {
-        argv_.push_back(argument.data());
-    }
+    std::ranges::transform(arguments_, std::back_inserter(argv_), [](auto& a) { return a.data(); });
     // Qt reads the factor only from the environment, once, while the application starts; every
     // test application sets it, and no X server or window manager the tests start sees it.
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scaleFactor));
