@@ -84,9 +84,7 @@ TEST(RegionEditorViewTest, PaintsVeilRegionsButtonsBarAndDiscWhereTheyBelong) {
             // Loading a tree is no edit.
             EXPECT_EQ(std::pair(treeChanges, view.model().undoStack().size()), std::pair(0, 0ul));
         } else if (state == 2) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(205, 250),
-                             view.mapToGlobal(QPointF(205, 250)), Qt::NoButton, Qt::NoButton,
-                             Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, {205, 250}, {205, 250}, Qt::NoButton, {}, {});
             QCoreApplication::sendEvent(&view, &move);
         } else if (state == 3) {
             QEvent leave(QEvent::Leave);
