@@ -1,18 +1,16 @@
 // The program's own windows besides the editor, and its glue to Qt. The onboarding window as it
 // is drawn and used: its elements at their places, the picture in the accent colour, Return and
-// Escape on its two buttons, the checks going on or stopping. The status menu as Qt shows it: the
-// tree's titles and order, opened by a left click on the tray icon, preset lists refilled with
-// their check marks each time they open, choices reaching the program. The monitor for key presses
-// to the program's own windows: each press seen once, in the key codes and flags of the shortcut
-// tables, and a press a handler claims kept from the widget.
+// Escape on its two buttons, the checks going on once the settings page opens. The status menu as
+// Qt shows it: the tree's titles and order, opened by a left click on the tray icon, preset lists
+// refilled with their check marks each time they open, choices reaching the program. The monitor
+// for key presses to the program's own windows: each press seen once, in the key codes and flags of
+// the shortcut tables, and a press a handler claims kept from the widget.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -33,7 +31,6 @@
 #include "support/temp_dir.h"
 #include "ui/qt/accessibility_onboarding_window.h"
 #include "ui/qt/desktop_event_monitors.h"
-#include "ui/qt/onboarding_widget.h"
 #include "ui/qt/status_menu_presenter.h"
 #include "ui/test_application.h"
 
@@ -52,7 +49,7 @@ TEST(OnboardingWindow, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscape
               std::pair(QSize(480, 320), QSize(480, 320)));
     EXPECT_FALSE(widget.windowFlags() & Qt::WindowCloseButtonHint);
     // Each element where it was laid out from the bottom-left corner (the settings button at
-    // (150, 45, 180, 32)), with part of its text.
+    // (150, 45, 180, 32)), with words from its text.
     const std::pair<QRect, const char*> elements[] = {
         {{150, 243, 180, 32}, "Open System Settings"},
         {{205, 282, 70, 28}, "Quit"},

@@ -2,10 +2,10 @@
 // pixels a point and moved by whole pixels, as the pointer comes and goes; two shapes the painter
 // once got wrong. A screen's editor window: clicks in Qt's top-left, y-down positions reaching the
 // editor flipped, the edits kept as its working tree, loaded trees shown, and going away in the
-// middle of its own event. The toolbar:
-// the callbacks its buttons reach and how it looks with and without a compositor. Choosing and
-// naming presets with the keys, dragging boundaries, the preset the toolbar's menu shows first
-// and where it sits on a real desktop are tried with the whole editor end to end.
+// middle of its own event. The toolbar: the callbacks its buttons reach and how it looks with and
+// without a compositor. Choosing and naming presets with the keys, dragging boundaries, the preset
+// the toolbar's menu shows first and where it sits on a real desktop are tried with the whole
+// editor end to end.
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The snap preview. Where screen-space rects land in root pixels and in Qt's coordinates. The
 // widget rendered offscreen: its pixels with a compositor, the ring it keeps without one, and how
-// it follows show, hide and a compositor starting or stopping. Then on a real X server with a
-// window manager: where its window lands, at one and two device pixels a point, that the window
-// manager leaves it alone, what it lets through, and the window a compositor gets.
+// it follows shows and a compositor starting or stopping. Then on a real X server with a window
+// manager, at one and two device pixels a point: where its window lands, that the window manager
+// leaves it alone, the window a compositor gets, the ring on screen, what it lets through, and
+// rising above windows opened since without going away.
 
 #include <gtest/gtest.h>
 
 #include <QWidget>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
