@@ -82,7 +82,7 @@ TEST(RegionEditorViewTest, PaintsVeilRegionsButtonsBarAndDiscWhereTheyBelong) {
         if (state == 1) {
             view.setTree(BSPNode::split(SplitDirection::vertical, 0.5, leaf(), leaf()));
             // Loading a tree is no edit.
-            EXPECT_EQ(std::pair(treeChanges, view.model().undoStack().size()), std::pair(0, 0ul));
+            EXPECT_EQ(std::pair(treeChanges, view.model().undoDepth()), std::pair(0, 0ul));
         } else if (state == 2) {
             QMouseEvent move(QEvent::MouseMove, {205, 250}, {205, 250}, Qt::NoButton, {}, {});
             QCoreApplication::sendEvent(&view, &move);

@@ -127,8 +127,8 @@ class RegionEditorModelTest : public ::testing::Test {
     // reported, cursors set (Arrow, Left-right, Up-down) and redraws asked for.
     std::string state() {
         std::ostringstream out;
-        out << shape(model_->tree()) << " undo " << model_->undoStack().size() << " redo "
-            << model_->redoStack().size() << " reported " << reported_.size() << " pressed "
+        out << shape(model_->tree()) << " undo " << model_->undoDepth() << " redo "
+            << model_->redoDepth() << " reported " << reported_.size() << " pressed "
             << interactions_ << " cursors " << cursors_ << " redraws " << redraws_;
         return out.str();
     }
@@ -236,7 +236,7 @@ TEST_F(RegionEditorModelTest, ADragIsOneUndoStepAndStopsAtATenthOfItsSplit) {
         start(d.tree);
         drag(d.from, d.path);
         EXPECT_EQ(shape(model().tree()), d.after) << d.from.x << "," << d.from.y;
-        EXPECT_EQ(model().undoStack().size(), 1u);
+        EXPECT_EQ(model().undoDepth(), 1u);
     }
     EXPECT_DOUBLE_EQ(model().boundaryLines()[0].rect.midY(), 25 + 0.3 * 875);
 }

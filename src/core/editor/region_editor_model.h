@@ -38,8 +38,9 @@ class RegionEditorModel {
     // Replaces the tree without an undo step and without reporting it: the caller chose it.
     void setTree(BSPNode tree);
     const Rect& screenVisibleFrame() const { return screenVisibleFrame_; }
-    const std::vector<BSPNode>& undoStack() const { return undoStack_; }
-    const std::vector<BSPNode>& redoStack() const { return redoStack_; }
+    // How many steps undo and redo can take: a whole gesture is one step.
+    std::size_t undoDepth() const { return undoStack_.size(); }
+    std::size_t redoDepth() const { return redoStack_.size(); }
     std::optional<std::size_t> hoveredBoundaryIndex() const { return hoveredBoundaryIndex_; }
     const std::optional<BoundaryInfo>& draggingBoundary() const { return draggingBoundary_; }
     Point dragStartPoint() const { return dragStartPoint_; }
