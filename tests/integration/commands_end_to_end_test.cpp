@@ -81,10 +81,6 @@ TEST_F(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
     if (::mount("tmpfs", configDir.c_str(), "tmpfs", 0, "size=16k") != 0) {
         GTEST_SKIP() << "mounting a small file system needs root";
     }
-    struct Unmount {
-        std::filesystem::path path;
-        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
-    } unmount{configDir};
     std::ofstream filler(configDir / "filler", std::ios::binary);
     const std::string block(4096, 'x');
     while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
@@ -93,6 +89,7 @@ TEST_F(CommandsEndToEnd, AChoiceTheDiskCannotKeepIsReported) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.output.find("could not be written"), std::string::npos) << result.output;
     EXPECT_EQ(presets(), listing("Thirds")) << "in use all the same";
+    ::umount2(configDir.c_str(), MNT_DETACH);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Shortcuts and drag-to-snap of the real program, with input made up through XTest and a real
 // client window under Openbox.
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,9 +15,6 @@
 namespace vantile::test {
 namespace {
 
-constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, shiftL = 0xffe1, left = 0xff51,
-                       right = 0xff53, numLock = 0xff7f, capsLock = 0xffe5, two = 0x32;
-
 // Thirds on the monitor, remembered from an earlier run; Caps Lock may be locked before the
 // program starts.
 class InputEndToEnd : public ::testing::Test, public ProgramSession {
@@ -28,19 +26,18 @@ class InputEndToEnd : public ::testing::Test, public ProgramSession {
                   << R"({"presetPerScreen":{"0_0_1920_1080":")"
                   << R"(00000000-0000-0000-0000-000000000002"}})";
               if (capsLocked) {
-                  session.input->tapKey(session.input->keycodeOf(capsLock));
+                  session.input->chord({session.input->keycodeOf(XK_Caps_Lock)});
                   session.input->sync();
               }
           }) {}
 
     // Whether the program's preview is up over exactly the rect (or, for none, nothing is up).
     bool previewIs(std::optional<Rect> rect) {
-        return waitUntil(
-            [&] {
-                const auto overlays = viewableOverlays(desktop.server->connection());
-                return rect ? std::ranges::count(overlays, *rect) == 1 : overlays.empty();
-            },
-            2000ms);
+        const auto shown = [&] { return viewableOverlays(desktop.server->connection()); };
+        const auto is = [&] {
+            return rect ? std::ranges::count(shown(), *rect) == 1 : shown().empty();
+        };
+        return waitUntil(is, 2000ms);
     }
 };
 
@@ -52,29 +49,29 @@ class InputWithCapsLockOn : public InputEndToEnd {
 // Each press counts with the modifiers held when it was made, though all of them reach the
 // program before it reads any.
 TEST_F(InputWithCapsLockOn, ShortcutsNeedExactlyTheirModifiersNumLockAsideAndUseTheRegions) {
-    keys({controlL, altL, left});
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
     EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Caps Lock on since before the start";
-    keys({capsLock});
-    keys({controlL, altL, shiftL, left});
+    keys({XK_Caps_Lock});
+    keys({XK_Control_L, XK_Alt_L, XK_Shift_L, XK_Left});
     EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Shift added";
-    keys({capsLock});
-    keys({controlL, altL, left});
-    keys({capsLock});
+    keys({XK_Caps_Lock});
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
+    keys({XK_Caps_Lock});
     EXPECT_EQ(window->visibleFrameInRoot(), start) << "with Caps Lock on";
-    input->chord({input->keycodeOf(controlL), input->keycodeOf(altL)});
-    keys({left});
+    input->chord({input->keycodeOf(XK_Control_L), input->keycodeOf(XK_Alt_L)});
+    keys({XK_Left});
     EXPECT_EQ(window->visibleFrameInRoot(), start) << "Left after Ctrl+Alt were let go";
 
-    keys({numLock});
-    keys({controlL, altL, left});
-    EXPECT_TRUE(windowLandsAt({0, 0, 960, 1080})) << "Ctrl+Alt+Left with Num Lock on";
-    keys({numLock});
-    keys({controlL, altL, right});
-    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "Ctrl+Alt+Right";
-    keys({controlL, altL, two});
-    EXPECT_TRUE(windowLandsAt({640, 0, 640, 1080})) << "Ctrl+Alt+2: the middle third";
-    keys({altL, right});
-    EXPECT_TRUE(windowLandsAt({1280, 0, 640, 1080})) << "Alt+Right: the right third";
+    keys({XK_Num_Lock});
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080})) << "Ctrl+Alt+Left with Num Lock on";
+    keys({XK_Num_Lock});
+    keys({XK_Control_L, XK_Alt_L, XK_Right});
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080})) << "Ctrl+Alt+Right";
+    keys({XK_Control_L, XK_Alt_L, XK_2});
+    EXPECT_TRUE(window->landsAt({640, 0, 640, 1080})) << "Ctrl+Alt+2: the middle third";
+    keys({XK_Alt_L, XK_Right});
+    EXPECT_TRUE(window->landsAt({1280, 0, 640, 1080})) << "Alt+Right: the right third";
 }
 
 // Motion is heard only while the button is held, from the moment the program saw the press (a
@@ -122,7 +119,7 @@ TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnapsButNotAfterLeavi
     EXPECT_TRUE(previewIs(Rect{0, 0, 960, 540})) << "no preview over the top-left quarter";
     input->releaseButton(1);
     settle();
-    EXPECT_TRUE(windowLandsAt({0, 0, 960, 540})) << "released in the top-left corner";
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 540})) << "released in the top-left corner";
     EXPECT_TRUE(previewIs(std::nullopt)) << "the preview stays after the release";
 
     // Left-handed, the physical button 3 drags.
@@ -135,7 +132,7 @@ TEST_F(InputEndToEnd, DragToAnEdgeShowsThePreviewAndReleaseSnapsButNotAfterLeavi
     EXPECT_TRUE(previewIs(Rect{960, 0, 960, 1080})) << "no preview over the right half";
     input->releaseButton(3);
     settle();
-    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "released at the right edge";
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080})) << "released at the right edge";
 }
 
 // The window manager holds the pointer while it moves a window by its title bar.
@@ -149,12 +146,12 @@ TEST_F(InputEndToEnd, DraggingAWindowByItsTitleBarToTheEdgeSnapsIt) {
         settle();
     }
     EXPECT_TRUE(waitUntil([&] { return window->visibleFrameInRoot().y > start.y + 50; }, 2000ms))
-        << "the window manager did not move the window: " << describe(window->lastSeenFrame());
+        << "the window manager did not move the window";
     input->moveTo(2, 540);
     settle();
     input->releaseButton(1);
     settle();
-    EXPECT_TRUE(windowLandsAt({0, 0, 960, 1080})) << "released at the left edge";
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080})) << "released at the left edge";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 // come before the shortcuts, its own drags never snap a window, and at twice Qt's scale its
 // windows cover the monitors in device pixels while their contents are laid out in logical ones.
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,12 +28,6 @@ const std::vector<WantedMonitor> twoMonitors = {{"LEFT", 0, 0, 1920, 1080},
 constexpr const char* kEditorTitle = "Vantile Region Editor";
 constexpr const char* kToolbarTitle = "Vantile Region Editor Toolbar";
 
-namespace keysym {
-constexpr xcb_keysym_t controlL = 0xffe3, altL = 0xffe9, returnKey = 0xff0d, escape = 0xff1b,
-                       down = 0xff54;
-constexpr xcb_keysym_t e = 0x65, z = 0x7a, one = 0x31, three = 0x33;
-} // namespace keysym
-
 nlohmann::json readJson(const std::filesystem::path& path) {
     std::ifstream in(path);
     return nlohmann::json::parse(in, nullptr, false);
@@ -52,48 +47,47 @@ class RegionEditorEndToEnd : public ::testing::Test, public ProgramSession {
     void drag(int fromX, int toX) {
         input->moveTo(fromX, 300);
         input->pressButton(1);
-        const int step = toX > fromX ? 40 : -40;
-        for (int px = fromX + step; (step > 0 ? px < toX : px > toX); px += step) {
-            input->moveTo(px, 300);
+        for (int step = 1; step <= 12; ++step) {
+            input->moveTo(fromX + (toX - fromX) * step / 12, 300);
         }
-        input->moveTo(toX, 300);
         input->releaseButton(1);
         settle();
     }
+    // The editor's windows and its toolbar, from the bottom.
+    std::vector<std::string> editorWindows() {
+        return stackedTitles(x(), {kEditorTitle, kToolbarTitle});
+    }
     bool editorOpen() {
-        return viewableWindowsTitled(x(), kEditorTitle).size() == 2 &&
-               viewableWindowsTitled(x(), kToolbarTitle).size() == 1;
+        const auto open = editorWindows();
+        return open.size() == 3 && std::ranges::count(open, kToolbarTitle) == 1;
     }
     std::vector<Rect> editorsFromTheLeft() {
         auto editors = viewableWindowsTitled(x(), kEditorTitle);
         std::ranges::sort(editors, {}, &Rect::x);
         return editors;
     }
+    xcb_window_t focused() {
+        XcbReply<xcb_get_input_focus_reply_t> focus(
+            xcb_get_input_focus_reply(x(), xcb_get_input_focus(x()), nullptr));
+        return focus ? focus->focus : xcb_window_t(XCB_WINDOW_NONE);
+    }
     // Keys typed before the editor holds the keyboard go to the window that still does.
     void openEditor() {
-        keys({keysym::controlL, keysym::altL, keysym::e});
-        const auto editorHasKeys = [&] {
-            XcbReply<xcb_get_input_focus_reply_t> focus(
-                xcb_get_input_focus_reply(x(), xcb_get_input_focus(x()), nullptr));
-            return focus && titleOf(x(), focus->focus) == kEditorTitle;
-        };
-        ASSERT_TRUE(waitUntil([&] { return editorOpen() && editorHasKeys(); }, 5000ms))
+        keys({XK_Control_L, XK_Alt_L, XK_e});
+        ASSERT_TRUE(waitUntil(
+            [&] { return editorOpen() && titleOf(x(), focused()) == kEditorTitle; }, 5000ms))
             << vantile->report();
     }
     // Closes it with the keys, and waits until every editor window has gone.
     void closeEditor(const std::vector<xcb_keysym_t>& closing) {
         keys(closing);
-        EXPECT_TRUE(waitUntil(
-            [&] {
-                return stackedTitles(x(), {kEditorTitle, kToolbarTitle}).empty();
-            },
-            5000ms))
+        EXPECT_TRUE(waitUntil([&] { return editorWindows().empty(); }, 5000ms))
             << vantile->report();
     }
     // Region n of the first monitor's layout, by Ctrl+Alt+n.
     void snapToRegion(xcb_keysym_t digit) {
         window->activate();
-        keys({keysym::controlL, keysym::altL, digit});
+        keys({XK_Control_L, XK_Alt_L, digit});
     }
 };
 
@@ -110,10 +104,9 @@ constexpr int kSplitLeftHalfX = 498, kSplitFirstColumnX = 258, kSplitY = 568;
 // (which announces itself by owning a selection). Return applies a split or a boundary dragged
 // (Ctrl+Z taking back a whole gesture), Escape leaves the layouts as they were.
 TEST_F(RegionEditorEndToEnd, CoversEveryMonitorAndReturnAppliesWhatEscapeDoesNot) {
-    const auto editorDepth = [&] {
-        XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(
-            x(), xcb_get_geometry(x(), findViewableWindowTitled(x(), kEditorTitle).value()),
-            nullptr));
+    const auto editorDepth = [&] { // of the editor window that has the keys
+        XcbReply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(x(), xcb_get_geometry(x(), focused()), nullptr));
         return geometry ? geometry->depth : 0;
     };
     openEditor();
@@ -122,26 +115,27 @@ TEST_F(RegionEditorEndToEnd, CoversEveryMonitorAndReturnAppliesWhatEscapeDoesNot
         << "centred on the pointer's monitor, 16 px below its top";
     EXPECT_EQ(editorDepth(), 24);
     click(kSplitLeftHalfX, kSplitY);
-    closeEditor({keysym::returnKey});
-    snapToRegion(keysym::one);
-    EXPECT_TRUE(windowLandsAt({0, 0, 480, 1080})) << "Ctrl+Alt+1: the left half's first column";
-    snapToRegion(keysym::three);
-    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "Ctrl+Alt+3: the right half";
+    closeEditor({XK_Return});
+    snapToRegion(XK_1);
+    EXPECT_TRUE(window->landsAt({0, 0, 480, 1080})) << "Ctrl+Alt+1: the left half's first column";
+    snapToRegion(XK_3);
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080})) << "Ctrl+Alt+3: the right half";
 
     openEditor();
     click(kSplitFirstColumnX, kSplitY);
     drag(960, 1500);
-    closeEditor({keysym::escape});
-    snapToRegion(keysym::three);
-    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080})) << "Ctrl+Alt+3 still the right half";
+    closeEditor({XK_Escape});
+    snapToRegion(XK_3);
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080})) << "Ctrl+Alt+3 still the right half";
 
     openEditor();
     drag(960, 1440);
     drag(1440, 1200);
-    keys({keysym::controlL, keysym::z});
-    closeEditor({keysym::returnKey});
-    snapToRegion(keysym::three);
-    EXPECT_TRUE(windowLandsAt({1440, 0, 480, 1080})) << "Ctrl+Alt+3 right of the dragged boundary";
+    keys({XK_Control_L, XK_z});
+    closeEditor({XK_Return});
+    snapToRegion(XK_3);
+    EXPECT_TRUE(window->landsAt({1440, 0, 480, 1080}))
+        << "Ctrl+Alt+3 right of the dragged boundary";
 
     const xcb_window_t owner = xcb_generate_id(x());
     xcb_create_window(x(), XCB_COPY_FROM_PARENT, owner, desktop.server->root(), 0, 0, 1, 1, 0,
@@ -159,9 +153,9 @@ TEST_F(RegionEditorEndToEnd, ANewPresetIsWrittenAndChosenAndAnEditOverItOutlives
     click(kSplitLeftHalfX, kSplitY);
     click(kNewPresetX, kToolbarRowY);
     for (const char letter : std::string("work")) {
-        input->tapKey(input->keycodeOf(xcb_keysym_t(letter)));
+        input->chord({input->keycodeOf(xcb_keysym_t(letter))});
     }
-    keys({keysym::returnKey});
+    keys({XK_Return});
     EXPECT_TRUE(editorOpen()) << "saving keeps the editor open";
     std::vector<nlohmann::json> written;
     for (const auto& file : std::filesystem::directory_iterator(configDir / "Presets")) {
@@ -172,20 +166,20 @@ TEST_F(RegionEditorEndToEnd, ANewPresetIsWrittenAndChosenAndAnEditOverItOutlives
     const auto choice = readJson(configDir / "active_config.json")["presetPerScreen"];
     EXPECT_EQ(choice["0_0_1920_1080"], written[0]["id"]) << choice.dump();
     EXPECT_EQ(choice["1920_0_1200_1080"], written[0]["id"]) << choice.dump();
-    closeEditor({keysym::escape});
-    snapToRegion(keysym::one);
-    EXPECT_TRUE(windowLandsAt({0, 0, 480, 1080})) << "the saved preset is in force";
+    closeEditor({XK_Escape});
+    snapToRegion(XK_1);
+    EXPECT_TRUE(window->landsAt({0, 0, 480, 1080})) << "the saved preset is in force";
 
     openEditor();
     click(kSplitFirstColumnX, kSplitY);
-    closeEditor({keysym::returnKey});
+    closeEditor({XK_Return});
     auto panel = ClientWindow::create(
         *desktop.server,
-        ClientWindowOptions::dock({0, 0, 1920, 40}, {0, 0, 40, 0, 0, 0, 0, 0, 0, 1919}));
+        ClientWindowOptions::panel({0, 0, 1920, 40}, {0, 0, 40, 0, 0, 0, 0, 0, 0, 1919}));
     panel->map();
     settle();
-    snapToRegion(keysym::one);
-    EXPECT_TRUE(windowLandsAt({0, 40, 240, 1040}))
+    snapToRegion(XK_1);
+    EXPECT_TRUE(window->landsAt({0, 40, 240, 1040}))
         << "Ctrl+Alt+1: the edited first column, below the panel";
 }
 
@@ -195,18 +189,15 @@ std::vector<std::uint32_t> rootPixels(XServer& server, const Rect& r) {
     XcbReply<xcb_get_image_reply_t> image(xcb_get_image_reply(
         c,
         xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, server.root(), std::int16_t(r.x),
-                      std::int16_t(r.y), std::uint16_t(r.width), std::uint16_t(r.height), ~0u),
+                      std::int16_t(r.y), std::uint16_t(r.width), std::uint16_t(r.height),
+                      0xffffff), // the colour bits only
         nullptr));
     const std::size_t count = std::size_t(r.width * r.height);
     if (!image || std::size_t(xcb_get_image_data_length(image.get())) < count * 4) {
         return {};
     }
     const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
-    std::vector<std::uint32_t> pixels(data, data + count);
-    for (auto& pixel : pixels) {
-        pixel &= 0xffffff;
-    }
-    return pixels;
+    return {data, data + count};
 }
 
 // IceWM keeps the user's window active while the editor is open.
@@ -217,18 +208,14 @@ class RegionEditorUnderWm : public RegionEditorEndToEnd,
 
     void expectToolbarOnTop(const std::string& after) {
         const std::vector<std::string> onTop = {kEditorTitle, kEditorTitle, kToolbarTitle};
-        EXPECT_TRUE(waitUntil(
-            [&] {
-                return stackedTitles(x(), {kEditorTitle, kToolbarTitle}) == onTop;
-            },
-            2000ms))
-            << after;
+        EXPECT_TRUE(waitUntil([&] { return editorWindows() == onTop; }, 2000ms)) << after;
     }
 };
 
-// The toolbar stays above the editor windows and is drawn, on either monitor (no compositor
+// The editor's own drags and keys never move a window. The toolbar stays above the editor windows
+// and is drawn, on either monitor (no compositor
 // runs): inside its rounded corners, the panel's colour and its controls, not one flat colour.
-TEST_P(RegionEditorUnderWm, TheToolbarIsDrawnStaysOnTopAndItsPresetListKeepsItsKeys) {
+TEST_P(RegionEditorUnderWm, OwnDragsMoveNoWindowToolbarDrawnOnTopPresetListKeepsItsKeys) {
     const auto expectToolbarDrawn = [&] {
         const Rect inner = inset(viewableWindowsTitled(x(), kToolbarTitle).at(0), 12, 12);
         std::set<std::uint32_t> colours;
@@ -241,42 +228,8 @@ TEST_P(RegionEditorUnderWm, TheToolbarIsDrawnStaysOnTopAndItsPresetListKeepsItsK
             6000ms))
             << colours.size() << " colours in the toolbar at " << describe(inner);
     };
-    for (int opening = 1; opening <= 3; ++opening) {
-        openEditor();
-        expectToolbarOnTop("opening " + std::to_string(opening));
-        closeEditor({keysym::escape});
-    }
-    input->moveTo(2500, 700); // the second monitor, where the toolbar then goes
-    openEditor();
-    expectToolbarDrawn();
-    closeEditor({keysym::escape});
-    input->moveTo(900, 700);
-    openEditor();
-    expectToolbarDrawn();
-    ASSERT_EQ(vantile->run({"show"}).exitCode, 0);
-    settle();
-    expectToolbarOnTop("vantile show");
-    click(1950, 1000); // an empty spot of the second monitor
-    expectToolbarOnTop("a click in an editor window");
-    // Escape closes the open preset list and Return loads the highlighted preset; neither reaches
-    // the editor, which stays open until its own Return applies what was loaded.
-    click(kPresetListX, kToolbarRowY);
-    keys({keysym::escape});
-    ASSERT_TRUE(editorOpen()) << "Escape closed the editor, not the list";
-    click(kPresetListX, kToolbarRowY);
-    keys({keysym::down}); // from the "Presets..." title to Halves, then Thirds
-    keys({keysym::down});
-    keys({keysym::returnKey});
-    ASSERT_TRUE(editorOpen()) << "Return in the list applied the editor";
-    expectToolbarOnTop("a preset loaded");
-    closeEditor({keysym::returnKey});
-    snapToRegion(keysym::one);
-    EXPECT_EQ(window->visibleFrameInRoot().width, 640) << "Ctrl+Alt+1: the first of the Thirds";
-}
-
-// Dragging the editor's boundary to the screen's edge is the editor's gesture, not a drag to snap;
-// Ctrl+Alt+Return, also the maximize shortcut, applies the editor and moves no window.
-TEST_P(RegionEditorUnderWm, TheEditorsOwnDragAndKeysNeverMoveAWindow) {
+    // Dragging the editor's boundary to the screen's edge is the editor's gesture, not a drag to
+    // snap; Ctrl+Alt+Return, also the maximize shortcut, applies the editor and moves no window.
     openEditor();
     const std::size_t editorOverlays = viewableOverlays(x()).size();
     input->moveTo(960, 300); // on the boundary between the first monitor's halves
@@ -288,8 +241,39 @@ TEST_P(RegionEditorUnderWm, TheEditorsOwnDragAndKeysNeverMoveAWindow) {
     EXPECT_FALSE(waitUntil([&] { return viewableOverlays(x()).size() > editorOverlays; }, 500ms))
         << "a preview came up over the editor";
     input->releaseButton(1);
-    closeEditor({keysym::controlL, keysym::altL, keysym::returnKey});
+    closeEditor({XK_Control_L, XK_Alt_L, XK_Return});
     EXPECT_EQ(window->visibleFrameInRoot(), start);
+    for (int opening = 1; opening <= 3; ++opening) {
+        openEditor();
+        expectToolbarOnTop("opening " + std::to_string(opening));
+        closeEditor({XK_Escape});
+    }
+    input->moveTo(2500, 700); // the second monitor, where the toolbar then goes
+    openEditor();
+    expectToolbarDrawn();
+    closeEditor({XK_Escape});
+    input->moveTo(900, 700);
+    openEditor();
+    expectToolbarDrawn();
+    ASSERT_EQ(vantile->run({"show"}).exitCode, 0);
+    settle();
+    expectToolbarOnTop("vantile show");
+    click(1950, 1000); // an empty spot of the second monitor
+    expectToolbarOnTop("a click in an editor window");
+    // Escape closes the open preset list and Return loads the highlighted preset; neither reaches
+    // the editor, which stays open until its own Return applies what was loaded.
+    click(kPresetListX, kToolbarRowY);
+    keys({XK_Escape});
+    ASSERT_TRUE(editorOpen()) << "Escape closed the editor, not the list";
+    click(kPresetListX, kToolbarRowY);
+    keys({XK_Down}); // from the "Presets..." title to Halves, then Thirds
+    keys({XK_Down});
+    keys({XK_Return});
+    ASSERT_TRUE(editorOpen()) << "Return in the list applied the editor";
+    expectToolbarOnTop("a preset loaded");
+    closeEditor({XK_Return});
+    snapToRegion(XK_1);
+    EXPECT_EQ(window->visibleFrameInRoot().width, 640) << "Ctrl+Alt+1: the first of the Thirds";
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, RegionEditorUnderWm,

@@ -19,15 +19,12 @@ namespace {
 // for all monitors, so this holds for monitors that share their top and bottom edges, as here),
 // or without one (i3) the monitor less its panels' struts.
 Rect usableArea(XServer& server, const Rect& monitor) {
-    Atoms atoms(server.connection());
-    if (const auto area =
-            readProperty32(server.connection(), server.root(), atoms("_NET_WORKAREA"));
-        area && area->size() >= 4) {
-        const Rect workArea{double((*area)[0]), double((*area)[1]), double((*area)[2]),
-                            double((*area)[3])};
+    xcb_connection_t* c = server.connection();
+    if (const auto a = readProperty32(c, server.root(), Atoms(c)("_NET_WORKAREA")); a) {
+        const Rect workArea{double(a->at(0)), double(a->at(1)), double(a->at(2)), double(a->at(3))};
         return intersection(monitor, workArea).value_or(monitor);
     }
-    const Struts s = reservedEdges(server.connection());
+    const Struts s = reservedEdges(c);
     return {monitor.x + s.left, monitor.y + s.top, monitor.width - s.left - s.right,
             monitor.height - s.top - s.bottom};
 }
@@ -72,9 +69,8 @@ TEST_P(EveryAction, LandsWhereItBelongsAndRestoreReturnsExactly) {
     // X positions are whole pixels: a target of 437.5 lands on 437 or 438.
     const auto expect = [&](const std::string& action, const Rect& target, double tolerance) {
         vantile->snap(action);
-        EXPECT_TRUE(window->waitForVisibleFrame(target, 2000ms, tolerance))
-            << action << ": expected " << describe(target) << ", stands at "
-            << describe(window->lastSeenFrame()) << " (usable area " << describe(v) << ")"
+        EXPECT_TRUE(window->landsAt(target, tolerance))
+            << action << " (usable area " << describe(v) << ")"
             << (window->isActive() ? "" : "; the window is no longer the active one");
     };
     expect("center",
@@ -105,10 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A real xterm, which has an X border of its own and resizes in steps of its character cell, goes
 // back exactly where it stood after snap and restore, cycle after cycle (floating under i3, as
-// its class is the test clients').
+// its class is the test clients'). The first command starts the instance, which carries it out.
 class Xterm : public ::testing::TestWithParam<WmKind> {};
 
-TEST_P(Xterm, SnapAndRestoreCyclesReturnExactly) {
+TEST_P(Xterm, TheFirstCommandIsCarriedOutAndSnapRestoreCyclesReturnExactly) {
     auto desktop = Desktop::start(GetParam(), 1920, 1080);
     const std::string display = desktop.server->display();
     Process xterm({.argv = {"xterm", "-class", "VantileTestClient", "-geometry", "80x24+200+200",
@@ -118,26 +114,24 @@ TEST_P(Xterm, SnapAndRestoreCyclesReturnExactly) {
         return viewableWindowsTitled(desktop.server->connection(), "cycled");
     };
     ASSERT_TRUE(waitUntil([&] { return where().size() == 1; }, 5000ms)) << xterm.report();
-    auto vantile = VantileProgram::start(*desktop.server);
     Process activate({.argv = {"wmctrl", "-a", "cycled"}, .environment = {{"DISPLAY", display}}});
     ASSERT_EQ(activate.waitExit(5000ms), 0);
     const Rect start = where()[0];
+    auto vantile = VantileProgram::start(*desktop.server, {"snap", "leftHalf"});
     for (int cycle = 0; cycle < 3; ++cycle) {
-        vantile->snap("leftHalf");
         ASSERT_TRUE(waitUntil([&] { return where()[0].x < 50; }, 2000ms)) << describe(where()[0]);
         vantile->snap("restore");
         ASSERT_TRUE(waitUntil([&] { return where()[0] == start; }, 2000ms))
             << "cycle " << cycle << ": " << describe(where()[0]) << " instead of "
             << describe(start);
+        vantile->snap("leftHalf");
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, Xterm, ::testing::Values(WmKind::Openbox, WmKind::I3));
 
-class SnapOnOpenbox : public ::testing::Test, public ProgramSession {
+class SnapOnOpenbox : public OpenboxSession {
   protected:
-    SnapOnOpenbox() : ProgramSession(WmKind::Openbox, 1920, 1080) {}
-
     std::unique_ptr<ClientWindow> activeWindow(ClientWindowOptions options = windowAt(300, 200)) {
         auto other = ClientWindow::create(*desktop.server, options);
         other->map();
@@ -146,44 +140,34 @@ class SnapOnOpenbox : public ::testing::Test, public ProgramSession {
     }
 };
 
-// A window that cannot be narrower than 1200 pixels keeps that width and its corner goes to the
-// target's corner, though it then reaches past the screen's edge. A maximized one leaves that
-// state and is placed.
-TEST_F(SnapOnOpenbox, MinimumSizesAndMaximizedStatesGiveWay) {
-    auto options = windowAt(100, 300);
-    options.minSize = PixelSize{1200, 500};
-    auto wide = activeWindow(options);
+// The window moved is the active one, whether its program has other windows or it names no
+// process at all. A window that cannot be narrower than 1200 pixels keeps that width and its
+// corner goes to the target's corner, though it then reaches past the screen's edge. A maximized
+// one leaves that state and is placed.
+TEST_F(SnapOnOpenbox, TheActiveWindowIsMovedWhateverItsSiblingsSizeOrStateAndMayGoMeanwhile) {
+    auto sibling = activeWindow(windowAt(600, 300)); // of the same program as the first window
+    auto pidless = activeWindow({.x = 500, .y = 300, .setPid = false});
+    vantile->snap("leftHalf");
+    EXPECT_TRUE(pidless->landsAt({0, 0, 960, 1080}));
+    sibling->activate();
+    vantile->snap("rightHalf");
+    EXPECT_TRUE(sibling->landsAt({960, 0, 960, 1080}));
+    EXPECT_EQ(pidless->visibleFrameInRoot(), (Rect{0, 0, 960, 1080}));
+    EXPECT_EQ(window->visibleFrameInRoot(), start);
+
+    auto wide = activeWindow({.x = 100, .y = 300, .minSize = Size{1200, 500}});
     const double width = wide->visibleFrameInRoot().width; // widened to its minimum when mapped
     ASSERT_GE(width, 1200);
     vantile->snap("rightHalf");
-    EXPECT_TRUE(wide->waitForVisibleFrame({960, 0, width, 1080}, 2000ms))
-        << describe(wide->lastSeenFrame());
+    EXPECT_TRUE(wide->landsAt({960, 0, width, 1080}));
 
     window->activate();
     window->maximize();
     vantile->snap("leftHalf");
-    EXPECT_TRUE(windowLandsAt({0, 0, 960, 1080}));
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080}));
     EXPECT_FALSE(window->isMaximized());
-}
 
-// The window moved is the active one, whether its program has other windows or it names no
-// process at all.
-TEST_F(SnapOnOpenbox, TheActiveWindowIsTheOneMoved) {
-    auto sibling = activeWindow(windowAt(600, 300)); // of the same program as the first window
-    auto pidless = activeWindow({.x = 500, .y = 300, .setPid = false});
-    vantile->snap("leftHalf");
-    EXPECT_TRUE(pidless->waitForVisibleFrame({0, 0, 960, 1080}, 2000ms))
-        << describe(pidless->lastSeenFrame());
-    sibling->activate();
-    vantile->snap("rightHalf");
-    EXPECT_TRUE(sibling->waitForVisibleFrame({960, 0, 960, 1080}, 2000ms))
-        << describe(sibling->lastSeenFrame());
-    EXPECT_EQ(pidless->visibleFrameInRoot(), (Rect{0, 0, 960, 1080}));
-    EXPECT_EQ(window->visibleFrameInRoot(), start);
-}
-
-// The move takes at least one 25 ms verification pass; the window goes at points in it.
-TEST_F(SnapOnOpenbox, WindowDestroyedDuringTheMoveLeavesTheProgramRunning) {
+    // The move takes at least one 25 ms verification pass; the window goes at points in it.
     for (int delayMs : {0, 2, 10, 20, 30}) {
         auto doomed = activeWindow();
         Process command(vantile->commandOptions({"snap", "almostMaximize"}));
@@ -194,12 +178,14 @@ TEST_F(SnapOnOpenbox, WindowDestroyedDuringTheMoveLeavesTheProgramRunning) {
     }
     window->activate();
     vantile->snap("topHalf");
-    EXPECT_TRUE(windowLandsAt({0, 0, 1920, 540}));
+    EXPECT_TRUE(window->landsAt({0, 0, 1920, 540}));
 }
 
 // Unknown actions are refused on the command line; a link's path stays silent; a link too long to
-// send is refused; a link handed over by a second invocation is carried out.
-TEST_F(SnapOnOpenbox, CommandsAndLinksSayWhatTheyDid) {
+// send is refused; a link handed over by a second invocation is carried out. X hands a program
+// that connects after another has gone the same numbers for its windows: "restore" must not send
+// the newcomer to the frame the gone window had.
+TEST_F(SnapOnOpenbox, CommandsAndLinksSayWhatTheyDidAndRestoreSparesLaterWindows) {
     const auto refused = vantile->run({"snap", "LeftHalf"});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.output.find("unknown action 'LeftHalf'"), std::string::npos)
@@ -213,12 +199,8 @@ TEST_F(SnapOnOpenbox, CommandsAndLinksSayWhatTheyDid) {
     EXPECT_EQ(window->visibleFrameInRoot(), start);
     EXPECT_EQ(vantile->run({"vantile://snap?action=rightHalf"}), (CommandResult{0, ""}));
     settle();
-    EXPECT_TRUE(windowLandsAt({960, 0, 960, 1080}));
-}
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080}));
 
-// X hands a program that connects after another has gone the same numbers for its windows:
-// "restore" must not send the newcomer to the frame the gone window had.
-TEST_F(SnapOnOpenbox, RestoreNeverMovesALaterWindowUnderTheNumberOfOneThatWent) {
     vantile->snap("leftHalf");
     const xcb_window_t number = window->id();
     window.reset();
@@ -233,17 +215,6 @@ TEST_F(SnapOnOpenbox, RestoreNeverMovesALaterWindowUnderTheNumberOfOneThatWent) 
     const Rect before = window->visibleFrameInRoot();
     vantile->snap("restore");
     EXPECT_EQ(window->visibleFrameInRoot(), before);
-}
-
-// The first command starts the instance, which carries it out.
-TEST(FirstCommand, StartsTheInstanceWhichCarriesItOut) {
-    auto desktop = Desktop::start(WmKind::Openbox, 1920, 1080);
-    auto window = ClientWindow::create(*desktop.server, windowAt(300, 200));
-    window->map();
-    window->activate();
-    auto vantile = VantileProgram::start(*desktop.server, {"snap", "bottomRight"});
-    EXPECT_TRUE(window->waitForVisibleFrame({960, 540, 960, 540}, 2000ms))
-        << describe(window->lastSeenFrame());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "backends/x11/x11_reply.h"
 #include "backends/x11/x11_window_backend.h"
 #include "support/client_window.h"
+#include "support/titled_windows.h"
 #include "support/wait.h"
 
 namespace vantile {
@@ -28,10 +29,7 @@ Rect frameWindowInRoot(xcb_connection_t* c, xcb_window_t window) {
          tree->parent != tree->root;) {
         window = tree->parent;
     }
-    test::XcbReply<xcb_get_geometry_reply_t> g(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    return {double(g->x), double(g->y), g->width + 2.0 * g->border_width,
-            g->height + 2.0 * g->border_width};
+    return test::rootRectOf(c, window).value();
 }
 
 class X11BackendTest : public ::testing::TestWithParam<WmKind> {};
@@ -75,8 +73,7 @@ TEST_P(X11BackendTest, ReadsTheVisibleFrameAndWritesLandExactlyInWholePixels) {
     backend.setSize(ref, {501.5, 333.2});
     backend.setPosition(ref, {13.4, -1052.4});
     backend.setSize(ref, {501.5, 333.2});
-    EXPECT_TRUE(client->waitForVisibleFrame({13, 28, 502, 333}, 3000ms))
-        << test::describe(client->lastSeenFrame());
+    EXPECT_TRUE(client->landsAt({13, 28, 502, 333}));
     EXPECT_EQ(readFrame(), (Rect{13, 28, 502, 333}));
     // The whole sequence, read back and verified, has ended when the window is said done.
     bool done = false;
@@ -99,27 +96,24 @@ TEST(X11Backend, TrustFocusAndErrorsWithoutAWindowManager) {
     auto connection = test::connectProgram(*server);
     X11WindowBackend backend(*connection, sleepingClock);
     EXPECT_FALSE(backend.isTrusted());
-    auto dock =
-        test::ClientWindow::create(*server, {.pid = 5151, .windowType = test::WindowType::Dock});
+    auto dock = test::ClientWindow::create(*server, {.pid = 5151, .dock = true});
     dock->map();
     auto normal = test::ClientWindow::create(*server, {.pid = 5252});
     normal->map();
-    const auto setActive = [&](xcb_window_t window) {
+    // The application the backend sees focused once the window is named the active one.
+    const auto focusedWith = [&](xcb_window_t window) {
         test::writeProperty32(server->connection(), server->root(),
                               test::Atoms(server->connection())("_NET_ACTIVE_WINDOW"),
                               XCB_ATOM_WINDOW, {window});
         test::roundTrip(server->connection());
+        return backend.focusedApplication();
     };
-    setActive(normal->id());
-    EXPECT_EQ(backend.focusedApplication(), AppRef{5252});
-    setActive(dock->id());
-    EXPECT_FALSE(backend.focusedApplication().has_value());
-    setActive(XCB_WINDOW_NONE);
-    EXPECT_FALSE(backend.focusedApplication().has_value());
+    EXPECT_EQ(focusedWith(normal->id()), AppRef{5252});
+    EXPECT_FALSE(focusedWith(dock->id()));
+    EXPECT_FALSE(focusedWith(XCB_WINDOW_NONE));
     const xcb_window_t gone = normal->id();
     normal.reset();
-    setActive(gone);
-    EXPECT_FALSE(backend.focusedApplication().has_value());
+    EXPECT_FALSE(focusedWith(gone));
     EXPECT_FALSE(backend.frame(WindowRef{gone}).has_value());
     EXPECT_FALSE(backend.processId(WindowRef{gone}).has_value());
     backend.setPosition(WindowRef{gone}, {10, 10});

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include <xcb/randr.h>
 
 #include <algorithm>
@@ -33,15 +31,6 @@ struct Observer {
     explicit Observer(const test::XServer& server) : connection(test::connectProgram(server)) {
         changes.setHandler([this] { ++reports; });
     }
-    std::vector<Screen> screens() { return x11Screens.screens(); }
-    bool waitForReportsAbove(int count) {
-        return test::waitUntil(
-            [&] {
-                connection->drainEvents();
-                return reports > count;
-            },
-            5000ms);
-    }
     // After a round trip every event sent before it is queued; one drain hands them over as one
     // batch.
     void settle() {
@@ -55,18 +44,12 @@ struct Observer {
     int reports = 0;
 };
 
-// "(x, y, w, h)"
-std::string shortly(const Rect& r) {
-    std::ostringstream out;
-    out << "(" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << ")";
-    return out.str();
-}
-
-// Each screen as "NAME (frame) (visible frame)".
-std::vector<std::string> described(const std::vector<Screen>& screens) {
-    std::vector<std::string> out;
+// Each screen's name, frame and visible frame.
+using Described = std::vector<std::tuple<std::string, Rect, Rect>>;
+Described described(const std::vector<Screen>& screens) {
+    Described out;
     for (const Screen& s : screens) {
-        out.push_back(s.localizedName + " " + shortly(s.frame) + " " + shortly(s.visibleFrame));
+        out.emplace_back(s.localizedName, s.frame, s.visibleFrame);
     }
     return out;
 }
@@ -79,34 +62,34 @@ TEST(X11Screens, MonitorsArePrimaryFirstInScreenSpace) {
                                          {"ABOVE", 300, 56, 1280, 1024},
                                          {"SIDE", 1920, 1080, 1600, 900}});
     Observer observer(*desktop.server);
-    const auto list = observer.screens();
+    const auto list = observer.x11Screens.screens();
     EXPECT_EQ(described(list),
-              (std::vector<std::string>{"MAIN (0, 0, 1920, 1080) (0, 0, 1920, 1080)",
-                                        "ABOVE (300, 1080, 1280, 1024) (300, 1080, 1280, 1024)",
-                                        "SIDE (1920, 180, 1600, 900) (1920, 180, 1600, 900)"}));
+              (Described{{"MAIN", {0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
+                         {"ABOVE", {300, 1080, 1280, 1024}, {300, 1080, 1280, 1024}},
+                         {"SIDE", {1920, 180, 1600, 900}, {1920, 180, 1600, 900}}}));
     EXPECT_TRUE(list[0].id != list[1].id && list[1].id != list[2].id && list[0].id != list[2].id);
-    const auto again = observer.screens();
+    const auto again = observer.x11Screens.screens();
     for (std::size_t i = 0; i < list.size(); ++i) {
         EXPECT_EQ(again.at(i).id, list[i].id) << "the same monitors keep their ids";
     }
 
     // A panel reserves space on the monitor it covers alone, and only while it is there.
     auto panel = test::ClientWindow::create(
-        *desktop.server, test::ClientWindowOptions::dock({1920, 1080, 1600, 30},
-                                                         {0, 0, 1110, 0, 0, 0, 0, 0, 1920, 3519}));
+        *desktop.server, test::ClientWindowOptions::panel({1920, 1080, 1600, 30},
+                                                          {0, 0, 1110, 0, 0, 0, 0, 0, 1920, 3519}));
     panel->map();
-    EXPECT_EQ(described(observer.screens())[2],
-              "SIDE (1920, 180, 1600, 900) (1920, 180, 1600, 870)");
-    EXPECT_EQ(described(observer.screens())[0], described(list)[0]);
-    EXPECT_EQ(described(observer.screens())[1], described(list)[1]);
+    EXPECT_EQ(described(observer.x11Screens.screens()),
+              (Described{described(list)[0],
+                         described(list)[1],
+                         {"SIDE", {1920, 180, 1600, 900}, {1920, 180, 1600, 870}}}));
     panel->destroy();
-    EXPECT_EQ(described(observer.screens()), described(list));
+    EXPECT_EQ(described(observer.x11Screens.screens()), described(list));
 
     desktop.server->setMonitors({kRight, kLeft});
-    ASSERT_TRUE(observer.waitForReportsAbove(0));
-    EXPECT_EQ(described(observer.screens()),
-              (std::vector<std::string>{"RIGHT (0, 0, 1280, 1024) (0, 0, 1280, 1024)",
-                                        "LEFT (-1280, 0, 1280, 1024) (-1280, 0, 1280, 1024)"}));
+    ASSERT_TRUE(test::waitUntil([&] { return observer.settle(), observer.reports > 0; }, 5000ms));
+    EXPECT_EQ(described(observer.x11Screens.screens()),
+              (Described{{"RIGHT", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
+                         {"LEFT", {-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}}));
 }
 
 // The events of one change (several RandR and root events) drained together are reported once.
@@ -133,7 +116,7 @@ TEST(X11ScreenChanges, OneReportPerBatchNoneInsideTheHandlerAndNoEventLeftBehind
     server->setMonitors({kLeft, kRight});
     ASSERT_TRUE(test::waitUntil([&] { return observer.settle(), calls >= 2; }, 5000ms));
     EXPECT_EQ(deepest, 1);
-    EXPECT_EQ(observer.screens().size(), 1u);
+    EXPECT_EQ(observer.x11Screens.screens().size(), 1u);
 
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(observer.connection->raw(), server->root(), XCB_CW_EVENT_MASK,

@@ -1,11 +1,11 @@
 #include "support/client_window.h"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "support/titled_windows.h"
 #include "support/wait.h"
 
 namespace vantile::test {
@@ -14,31 +14,15 @@ namespace {
 
 constexpr auto kDeadline = 5000ms;
 
-// WM_NORMAL_HINTS: the user's position and size (so window managers keep them), north-west
-// gravity, and the minimum size when there is one.
-std::vector<std::uint32_t> sizeHints(const ClientWindowOptions& o) {
-    const PixelSize min = o.minSize.value_or(PixelSize{});
-    const int items[] = {
-        1 | 2 | 512 | (o.minSize ? 16 : 0), o.x, o.y, o.width, o.height, min.width, min.height};
-    std::vector<std::uint32_t> hints(std::begin(items), std::end(items));
-    hints.resize(18);
-    hints[17] = 1;
-    return hints;
-}
-
 // A 32-bit client message about the window, sent to the root where window managers hear requests.
-void sendToRoot(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window,
-                xcb_atom_t type, const std::vector<std::uint32_t>& data) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = type;
-    std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 5), event.data.data32);
-    xcb_send_event(connection, 0, root,
+void sendToRoot(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
+                std::array<std::uint32_t, 5> data) {
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, window, type, {}};
+    std::ranges::copy(data, event.data.data32);
+    xcb_send_event(c, 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    xcb_flush(c);
 }
 
 } // namespace
@@ -56,13 +40,11 @@ ClientWindow::ClientWindow(XcbConnection connection, xcb_window_t root, ClientWi
     xcb_connection_t* c = connection_.get();
     const xcb_screen_t& screen = *xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     id_ = xcb_generate_id(c);
-    const std::uint32_t values[] = {screen.white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY |
-                                                            XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const std::uint32_t values[] = {screen.white_pixel};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, id_, root_, std::int16_t(options_.x),
                       std::int16_t(options_.y), std::uint16_t(options_.width),
                       std::uint16_t(options_.height), std::uint16_t(options_.borderWidth),
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual, XCB_CW_BACK_PIXEL, values);
     const auto text = [&](xcb_atom_t property, xcb_atom_t type, const std::string& bytes) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, property, type, 8,
                             std::uint32_t(bytes.size()), bytes.data());
@@ -74,48 +56,27 @@ ClientWindow::ClientWindow(XcbConnection connection, xcb_window_t root, ClientWi
         writeProperty32(c, id_, atoms_("_NET_WM_PID"), XCB_ATOM_CARDINAL,
                         {options_.pid.value_or(std::uint32_t(getpid()))});
     }
-    writeProperty32(c, id_, atoms_("WM_PROTOCOLS"), XCB_ATOM_ATOM,
-                    {atoms_("WM_DELETE_WINDOW"), atoms_("_NET_WM_PING")});
-    writeProperty32(c, id_, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, sizeHints(options_));
+    // No _NET_WM_PING, as xterm has none: nothing needs to answer the window manager.
+    writeProperty32(c, id_, atoms_("WM_PROTOCOLS"), XCB_ATOM_ATOM, {atoms_("WM_DELETE_WINDOW")});
+    // The user's position and size (so window managers keep them), the minimum size when there is
+    // one, north-west gravity.
+    const Size min = options_.minSize.value_or(Size{});
+    const int flags = 1 | 2 | 512 | (options_.minSize ? 16 : 0);
+    std::vector<int> hints = {flags,           options_.x,     options_.y,     options_.width,
+                              options_.height, int(min.width), int(min.height)};
+    hints.resize(18);
+    hints[17] = 1;
+    writeProperty32(c, id_, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS,
+                    {hints.begin(), hints.end()});
     // Input and initial state given: takes the focus, starts out normal.
     writeProperty32(c, id_, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, {3, 1, 1, 0, 0, 0, 0, 0, 0});
-    const bool dock = options_.windowType == WindowType::Dock;
-    writeProperty32(c, id_, atoms_("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
-                    {atoms_(dock ? "_NET_WM_WINDOW_TYPE_DOCK" : "_NET_WM_WINDOW_TYPE_NORMAL")});
+    writeProperty32(
+        c, id_, atoms_("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
+        {atoms_(options_.dock ? "_NET_WM_WINDOW_TYPE_DOCK" : "_NET_WM_WINDOW_TYPE_NORMAL")});
     if (const auto& strut = options_.strutPartial) {
         writeProperty32(c, id_, atoms_("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL,
                         {strut->begin(), strut->end()});
     }
-    // The window manager's pings are answered, as a live program does; every other event is
-    // read and dropped. Another thread may have queued events while waiting for a reply, which
-    // poll does not announce, so the queue is also looked at every few ms.
-    events_ = std::jthread([this, c, ping = atoms_("_NET_WM_PING")](std::stop_token stop) {
-        pollfd watched{xcb_get_file_descriptor(c), POLLIN, 0};
-        while (!stop.stop_requested() && xcb_connection_has_error(c) == 0) {
-            while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(c)}) {
-                auto message = *reinterpret_cast<xcb_client_message_event_t*>(event.get());
-                if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE && message.format == 32 &&
-                    message.data.data32[0] == ping) {
-                    message.window = root_;
-                    xcb_send_event(c, 0, root_,
-                                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
-                                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                                   reinterpret_cast<const char*>(&message));
-                    xcb_flush(c);
-                }
-            }
-            poll(&watched, 1, 10);
-        }
-    });
-}
-
-ClientWindow::~ClientWindow() {
-    if (!destroyed_) {
-        xcb_destroy_window(connection_.get(), id_);
-        xcb_flush(connection_.get());
-    }
-    events_.request_stop();
-    events_.join();
 }
 
 bool ClientWindow::listedAsClient() {
@@ -138,8 +99,7 @@ bool ClientWindow::isManaged(bool windowManagerRuns) {
     return state && !state->empty() && state->front() == 1 &&
            (!supports("_NET_FRAME_EXTENTS") ||
             readProperty32(c, id_, atoms_("_NET_FRAME_EXTENTS"))) &&
-           (options_.windowType == WindowType::Dock || !supports("_NET_CLIENT_LIST") ||
-            listedAsClient());
+           (options_.dock || !supports("_NET_CLIENT_LIST") || listedAsClient());
 }
 
 bool ClientWindow::tryMap(std::chrono::milliseconds deadline) {
@@ -162,7 +122,7 @@ bool ClientWindow::isActive() {
 }
 
 void ClientWindow::activate() {
-    sendToRoot(connection(), root_, id_, atoms_("_NET_ACTIVE_WINDOW"), {2, XCB_CURRENT_TIME, 0});
+    sendToRoot(connection(), root_, id_, atoms_("_NET_ACTIVE_WINDOW"), {2, XCB_CURRENT_TIME});
     if (!waitUntil([&] { return isActive(); }, kDeadline)) {
         throw HarnessError("window " + std::to_string(id_) + " did not become active within 5 s");
     }
@@ -183,42 +143,24 @@ void ClientWindow::maximize() {
     }
 }
 
-// The window in root pixels, its X border included or not.
-std::optional<Rect> ClientWindow::measure(xcb_window_t window, bool withBorder) {
-    xcb_connection_t* c = connection();
-    XcbReply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, window, root_, 0, 0), nullptr));
-    XcbReply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    if (!origin || !geometry) {
-        return std::nullopt;
-    }
-    const double border = withBorder ? geometry->border_width : 0;
-    return Rect{origin->dst_x - border, origin->dst_y - border, geometry->width + 2 * border,
-                geometry->height + 2 * border};
-}
-
+// Without _NET_FRAME_EXTENTS, the frame the window manager put the client in (its X border
+// included) is what the user sees.
 std::optional<Rect> ClientWindow::measureVisibleFrame() {
     xcb_connection_t* c = connection();
-    if (!readProperty32(c, id_, atoms_("_NET_FRAME_EXTENTS"))) {
-        XcbReply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(c, xcb_query_tree(c, id_), nullptr));
-        if (tree && tree->parent != root_) {
-            return measure(tree->parent, true);
-        }
+    const auto frame = readProperty32(c, id_, atoms_("_NET_FRAME_EXTENTS"));
+    XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, id_), nullptr));
+    if (!frame && tree && tree->parent != root_) {
+        return rootRectOf(c, tree->parent);
     }
-    const auto client = measure(id_, false);
-    if (!client) {
-        return std::nullopt;
-    }
-    const auto frame = readProperty32(c, id_, atoms_("_NET_FRAME_EXTENTS"))
-                           .value_or(std::vector<std::uint32_t>(4, 0));
+    const auto client = rootRectOf(c, id_, false);
     const auto shadow = readProperty32(c, id_, atoms_("_GTK_FRAME_EXTENTS"))
                             .value_or(std::vector<std::uint32_t>(4, 0));
-    const auto side = [&](std::size_t i) { return double(frame.at(i)) - shadow.at(i); };
-    const double left = side(0), right = side(1), top = side(2), bottom = side(3);
-    return Rect{client->x - left, client->y - top, client->width + left + right,
-                client->height + top + bottom};
+    const auto extents = frame.value_or(std::vector<std::uint32_t>(4, 0));
+    const auto side = [&](std::size_t i) { return double(extents.at(i)) - shadow.at(i); };
+    return client ? std::optional(Rect{client->x - side(0), client->y - side(2),
+                                       client->width + side(0) + side(1),
+                                       client->height + side(2) + side(3)})
+                  : std::nullopt;
 }
 
 Rect ClientWindow::visibleFrameInRoot() {
@@ -226,30 +168,29 @@ Rect ClientWindow::visibleFrameInRoot() {
     if (!frame) {
         throw HarnessError("cannot measure window " + std::to_string(id_));
     }
-    return lastSeenFrame_ = *frame;
+    return *frame;
 }
 
-bool ClientWindow::waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline,
-                                       double tolerance) {
-    return waitUntil(
-        [&] {
-            const auto frame = measureVisibleFrame();
-            lastSeenFrame_ = frame.value_or(lastSeenFrame_);
-            return frame && std::abs(frame->x - expected.x) <= tolerance &&
-                   std::abs(frame->y - expected.y) <= tolerance &&
-                   std::abs(frame->width - expected.width) <= tolerance &&
-                   std::abs(frame->height - expected.height) <= tolerance;
-        },
-        deadline);
+::testing::AssertionResult ClientWindow::landsAt(const Rect& target, double tolerance) {
+    std::optional<Rect> frame;
+    const auto near = [&](double a, double b) { return std::abs(a - b) <= tolerance; };
+    if (waitUntil(
+            [&] {
+                frame = measureVisibleFrame();
+                return frame && near(frame->x, target.x) && near(frame->y, target.y) &&
+                       near(frame->width, target.width) && near(frame->height, target.height);
+            },
+            3000ms)) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "the window stands at " << (frame ? describe(*frame) : "nowhere") << ", not at "
+           << describe(target);
 }
 
 void ClientWindow::destroy() {
-    if (destroyed_) {
-        return;
-    }
     xcb_destroy_window(connection(), id_);
     xcb_flush(connection());
-    destroyed_ = true;
     if (!waitUntil([&] { return !listedAsClient(); }, kDeadline)) {
         throw HarnessError("the window manager still lists the destroyed window after 5 s");
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 // A real client window made over a connection of its own, so that it behaves like a window of
-// another program: it carries the usual ICCCM/EWMH properties, answers the window manager's pings
-// on a thread of its own, and the test measures it independently of the program's X11 code.
+// another program: it carries the usual ICCCM/EWMH properties (without _NET_WM_PING, as xterm, so
+// that nothing has to answer the window manager), and the test measures it independently of the
+// program's X11 code.
 
+#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <array>
@@ -12,20 +14,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/geometry.h"
 #include "support/desktop.h"
 #include "support/xcb_handles.h"
 
 namespace vantile::test {
-
-enum class WindowType { Normal, Dock };
-
-struct PixelSize {
-    int width = 0;
-    int height = 0;
-};
 
 struct ClientWindowOptions {
     std::string title = "Vantile test client";
@@ -34,31 +28,31 @@ struct ClientWindowOptions {
     int y = 100;
     int width = 400;
     int height = 300;
-    std::optional<PixelSize> minSize{};
+    std::optional<Size> minSize{};
     // Whether _NET_WM_PID is written, and its value (this process's pid when not given).
     bool setPid = true;
     std::optional<std::uint32_t> pid{};
-    WindowType windowType = WindowType::Normal;
+    // A panel (_NET_WM_WINDOW_TYPE_DOCK), and the _NET_WM_STRUT_PARTIAL it reserves.
+    bool dock = false;
+    std::optional<std::array<std::uint32_t, 12>> strutPartial{};
     // The X border of the window itself, as xterm has one.
     int borderWidth = 0;
-    // _NET_WM_STRUT_PARTIAL, for docks.
-    std::optional<std::array<std::uint32_t, 12>> strutPartial{};
 
-    // A panel at the rect that reserves the strut.
-    static ClientWindowOptions dock(Rect at, std::array<std::uint32_t, 12> strut) {
-        ClientWindowOptions options{.x = int(at.x), .y = int(at.y), .windowType = WindowType::Dock};
-        options.width = int(at.width);
-        options.height = int(at.height);
-        options.strutPartial = strut;
-        return options;
+    static ClientWindowOptions panel(Rect at, std::array<std::uint32_t, 12> strut) {
+        return {.x = int(at.x),
+                .y = int(at.y),
+                .width = int(at.width),
+                .height = int(at.height),
+                .dock = true,
+                .strutPartial = strut};
     }
 };
 
 class ClientWindow {
   public:
     // Creates the window (not yet mapped) with its properties; throws HarnessError on failure.
+    // Closing its connection destroys it.
     static std::unique_ptr<ClientWindow> create(XServer& server, ClientWindowOptions options = {});
-    ~ClientWindow();
 
     xcb_window_t id() const { return id_; }
     xcb_connection_t* connection() const { return connection_.get(); }
@@ -78,18 +72,15 @@ class ClientWindow {
     // The client area grown by _NET_FRAME_EXTENTS and shrunk by _GTK_FRAME_EXTENTS (or, where
     // the window manager publishes no extents, the frame it put the client in), in root pixels.
     Rect visibleFrameInRoot();
-    // Waits until each number of the visible frame is within the tolerance of the expected one;
-    // the last frame seen stays for failure messages.
-    bool waitForVisibleFrame(const Rect& expected, std::chrono::milliseconds deadline,
-                             double tolerance = 0);
-    const Rect& lastSeenFrame() const { return lastSeenFrame_; }
+    // Waits (up to 3 s) until each number of the visible frame is within the tolerance of the
+    // target's; the failure says where the window stands instead.
+    ::testing::AssertionResult landsAt(const Rect& target, double tolerance = 0);
 
     // Destroys the window and waits until the window manager has let go of it.
     void destroy();
 
   private:
     ClientWindow(XcbConnection connection, xcb_window_t root, ClientWindowOptions options);
-    std::optional<Rect> measure(xcb_window_t window, bool withBorder);
     std::optional<Rect> measureVisibleFrame();
     bool isManaged(bool windowManagerRuns);
     bool listedAsClient();
@@ -99,9 +90,6 @@ class ClientWindow {
     xcb_window_t root_;
     xcb_window_t id_ = XCB_WINDOW_NONE;
     ClientWindowOptions options_;
-    std::jthread events_;
-    Rect lastSeenFrame_;
-    bool destroyed_ = false;
 };
 
 } // namespace vantile::test

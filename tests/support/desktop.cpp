@@ -105,11 +105,6 @@ XServer::XServer(Process process, std::unique_ptr<TempDir> logDir, std::string d
       connection_(connectToDisplay(display_)),
       screen_(xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data) {}
 
-XServer::~XServer() {
-    connection_.reset();
-    process_.terminate();
-}
-
 // xrandr carries out its options in order and cannot set a monitor whose name is taken: the
 // monitors that change go first, then the new ones are set, the primary one on Xvfb's one output.
 // Monitors that stay as they were are left alone, as when a user plugs in one more. xrandr has
@@ -152,10 +147,6 @@ std::string_view nameOf(WmKind kind) {
     return names[static_cast<int>(kind)];
 }
 
-void PrintTo(WmKind kind, std::ostream* out) {
-    *out << nameOf(kind);
-}
-
 // A window manager that has announced itself may still be starting, and Openbox drops the map
 // requests that come then: it is ready once it manages a probe window, mapped again and again.
 std::unique_ptr<WindowManager> WindowManager::start(XServer& server, WmKind kind) {
@@ -164,18 +155,18 @@ std::unique_ptr<WindowManager> WindowManager::start(XServer& server, WmKind kind
     home->applyTo(options, server.display());
     options.outputFile = home->root() / "window-manager.log";
     std::unique_ptr<WindowManager> manager(
-        new WindowManager(std::move(home), Process(std::move(options))));
-    const auto running = [&] { return manager->process_.running(); };
+        new WindowManager{std::move(home), Process(std::move(options))});
+    const auto running = [&] { return manager->process.running(); };
     if (!waitUntil([&] { return !running() || announced(server, kind); }, 10000ms) || !running()) {
         throw HarnessError(std::string(nameOf(kind)) +
-                           " did not announce itself within 10 s: " + manager->report());
+                           " did not announce itself within 10 s: " + manager->process.report());
     }
     const auto probe = ClientWindow::create(
         server,
         {.title = "vantile-window-manager-probe", .width = 1, .height = 1, .setPid = false});
     if (!waitUntil([&] { return !running() || probe->tryMap(25ms); }, 10000ms) || !running()) {
         throw HarnessError(std::string(nameOf(kind)) +
-                           " did not manage a window within 10 s: " + manager->report());
+                           " did not manage a window within 10 s: " + manager->process.report());
     }
     probe->destroy();
     return manager;

@@ -31,14 +31,12 @@ class XServer {
     // Starts Xvfb with one 24-bit screen of the size, on a display number it picks itself, and
     // waits until it accepts connections; throws HarnessError when it does not.
     static std::unique_ptr<XServer> start(int width, int height);
-    ~XServer();
 
     // ":N"
     const std::string& display() const { return display_; }
     xcb_connection_t* connection() const { return connection_.get(); }
     xcb_screen_t* screen() const { return screen_; }
     xcb_window_t root() const { return screen_->root; }
-    std::string report() const { return process_.report(); }
 
     // Replaces the RandR monitors with exactly these; throws HarnessError when that fails.
     void setMonitors(const std::vector<WantedMonitor>& monitors);
@@ -46,6 +44,7 @@ class XServer {
   private:
     XServer(Process process, std::unique_ptr<TempDir> logDir, std::string display);
 
+    // In this order, so that the connection closes before the server stops.
     std::unique_ptr<TempDir> logDir_;
     Process process_;
     std::string display_;
@@ -58,21 +57,17 @@ class XServer {
 // taskbar reserves the bottom, Fluxbox and xfwm4 as they come, i3 with the test's clients floating.
 enum class WmKind { Openbox, IceWM, Fluxbox, I3, Xfwm4 };
 std::string_view nameOf(WmKind kind);
-void PrintTo(WmKind kind, std::ostream* out);
+inline void PrintTo(WmKind kind, std::ostream* out) {
+    *out << nameOf(kind);
+}
 
-class WindowManager {
-  public:
+struct WindowManager {
     // Starts it and waits until it announces itself, has laid out its panels and manages
     // windows; throws HarnessError when it does not within a deadline.
     static std::unique_ptr<WindowManager> start(XServer& server, WmKind kind);
-    std::string report() const { return process_.report(); }
 
-  private:
-    WindowManager(std::unique_ptr<ProgramHome> home, Process process)
-        : home_(std::move(home)), process_(std::move(process)) {}
-
-    std::unique_ptr<ProgramHome> home_;
-    Process process_;
+    std::unique_ptr<ProgramHome> home;
+    Process process;
 };
 
 struct Desktop {

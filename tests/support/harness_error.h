@@ -9,9 +9,6 @@
 
 namespace vantile::test {
 
-class HarnessError : public std::runtime_error {
-  public:
-    explicit HarnessError(const std::string& message) : std::runtime_error(message) {}
-};
+using HarnessError = std::runtime_error;
 
 } // namespace vantile::test

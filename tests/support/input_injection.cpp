@@ -21,10 +21,10 @@ xcb_keycode_t InputInjector::keycodeOf(xcb_keysym_t keysym) {
 
 void InputInjector::chord(const std::vector<xcb_keycode_t>& keys) {
     for (const xcb_keycode_t key : keys) {
-        pressKey(key);
+        fake(XCB_KEY_PRESS, key);
     }
     for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-        releaseKey(*key);
+        fake(XCB_KEY_RELEASE, *key);
     }
 }
 

@@ -23,11 +23,7 @@ class InputInjector {
     // when none does.
     xcb_keycode_t keycodeOf(xcb_keysym_t keysym);
 
-    // X key codes, as the server numbers keys (evdev code + 8).
-    void pressKey(xcb_keycode_t keycode) { fake(XCB_KEY_PRESS, keycode); }
-    void releaseKey(xcb_keycode_t keycode) { fake(XCB_KEY_RELEASE, keycode); }
-    void tapKey(xcb_keycode_t keycode) { chord({keycode}); }
-    // Presses the keys in order, and releases them in reverse order.
+    // Presses the keys (X key codes, evdev code + 8) in order, and releases them in reverse order.
     void chord(const std::vector<xcb_keycode_t>& keys);
 
     // Physical button numbers, before the server's button mapping.
@@ -35,10 +31,10 @@ class InputInjector {
     void releaseButton(std::uint8_t button) { fake(XCB_BUTTON_RELEASE, button); }
     // Pointer motion as a mouse makes it; unlike a warp it gives raw motion events.
     void moveTo(int x, int y) { fake(XCB_MOTION_NOTIFY, 0, x, y); }
-    void moveBy(int dx, int dy) { fake(XCB_MOTION_NOTIFY, 1, dx, dy); }
 
     // Returns once the server has carried out every input sent so far.
     void sync() { roundTrip(connection_.get()); }
+
     // Swaps what the physical buttons 1 and 3 do, as for a left hand.
     void swapPrimaryButton();
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 
 #include "support/xcb_handles.h"
@@ -30,22 +31,19 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 // This process's environment with the variables added, and without those that would lead a
 // child to the developer's own session (Wayland, the session bus, the desktop's theme).
 std::vector<std::string> childEnvironment(const ProcessOptions& options) {
-    std::map<std::string, std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        variables.emplace(text.substr(0, text.find('=')), text.substr(text.find('=') + 1));
-    }
-    for (const char* name :
-         {"WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER",
-          "XAUTHORITY", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "XDG_SESSION_DESKTOP",
-          "DESKTOP_SESSION", "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE"}) {
-        variables.erase(name);
-    }
+    static const std::set<std::string> dropped = {
+        "WAYLAND_DISPLAY",      "WAYLAND_SOCKET",      "DBUS_SESSION_BUS_ADDRESS",
+        "SESSION_MANAGER",      "XAUTHORITY",          "XDG_CURRENT_DESKTOP",
+        "XDG_SESSION_TYPE",     "XDG_SESSION_DESKTOP", "DESKTOP_SESSION",
+        "QT_QPA_PLATFORMTHEME", "QT_STYLE_OVERRIDE"};
     std::vector<std::string> result;
-    for (const auto& [name, value] : options.environment) {
-        variables[name] = value;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry, name = text.substr(0, text.find('='));
+        if (!dropped.contains(name) && !options.environment.contains(name)) {
+            result.push_back(text);
+        }
     }
-    for (const auto& [name, value] : variables) {
+    for (const auto& [name, value] : options.environment) {
         result.push_back(name + "=" + value);
     }
     return result;

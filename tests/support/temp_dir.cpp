@@ -13,17 +13,8 @@ namespace vantile::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path temporaryBase() {
-    const char* tmpdir = std::getenv("TMPDIR");
-    return tmpdir != nullptr && *tmpdir != '\0' ? fs::path(tmpdir) : fs::path("/tmp");
-}
-
-} // namespace
-
 TempDir::TempDir(std::string_view prefix) {
-    std::string pattern = (temporaryBase() / (std::string(prefix) + "-XXXXXX")).string();
+    std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr) {

@@ -37,23 +37,11 @@ std::vector<std::pair<xcb_window_t, bool>> viewableChildren(xcb_connection_t* c,
     return children;
 }
 
-Rect rootRectOf(xcb_connection_t* c, xcb_window_t window) {
-    XcbReply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    XcbReply<xcb_translate_coordinates_reply_t> corner(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, window, rootOf(c), 0, 0), nullptr));
-    if (!geometry || !corner) {
-        return {};
-    }
-    return {double(corner->dst_x), double(corner->dst_y), double(geometry->width),
-            double(geometry->height)};
-}
-
 void search(xcb_connection_t* c, xcb_window_t parent, const std::string& title, int levels,
-            std::vector<xcb_window_t>& found) {
+            std::vector<Rect>& found) {
     for (const auto& [window, overrideRedirect] : viewableChildren(c, parent)) {
         if (titleOf(c, window) == title) {
-            found.push_back(window);
+            found.push_back(rootRectOf(c, window).value_or(Rect{}));
         } else if (levels > 1) {
             search(c, window, title, levels - 1, found);
         }
@@ -78,6 +66,19 @@ void collectStruts(xcb_connection_t* c, Atoms& atoms, xcb_window_t parent, int d
 
 } // namespace
 
+std::optional<Rect> rootRectOf(xcb_connection_t* c, xcb_window_t window, bool withBorder) {
+    XcbReply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    XcbReply<xcb_translate_coordinates_reply_t> corner(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, window, rootOf(c), 0, 0), nullptr));
+    if (!geometry || !corner) {
+        return std::nullopt;
+    }
+    const double border = withBorder ? geometry->border_width : 0;
+    return Rect{corner->dst_x - border, corner->dst_y - border, geometry->width + 2 * border,
+                geometry->height + 2 * border};
+}
+
 Struts reservedEdges(xcb_connection_t* connection) {
     Atoms atoms(connection);
     Struts struts;
@@ -91,27 +92,17 @@ std::string titleOf(xcb_connection_t* connection, xcb_window_t window) {
 }
 
 std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title) {
-    std::vector<xcb_window_t> found;
+    std::vector<Rect> found;
     search(connection, rootOf(connection), title, 3, found);
-    std::vector<Rect> rects;
-    for (const xcb_window_t window : found) {
-        rects.push_back(rootRectOf(connection, window));
-    }
-    return rects;
-}
-
-std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
-                                                     const std::string& title) {
-    std::vector<xcb_window_t> found;
-    search(connection, rootOf(connection), title, 3, found);
-    return found.empty() ? std::nullopt : std::optional(found.front());
+    return found;
 }
 
 std::vector<Rect> viewableOverlays(xcb_connection_t* connection) {
     std::vector<Rect> overlays;
     for (const auto& [window, overrideRedirect] :
          viewableChildren(connection, rootOf(connection))) {
-        if (const Rect rect = rootRectOf(connection, window); overrideRedirect && rect.width > 1) {
+        if (const Rect rect = rootRectOf(connection, window).value_or(Rect{});
+            overrideRedirect && rect.width > 1) {
             overlays.push_back(rect);
         }
     }

@@ -17,8 +17,10 @@ namespace vantile::test {
 // The viewable windows within three levels below the root whose _NET_WM_NAME (or WM_NAME) is the
 // title, as their root-pixel rects, in stacking order from the bottom.
 std::vector<Rect> viewableWindowsTitled(xcb_connection_t* connection, const std::string& title);
-std::optional<xcb_window_t> findViewableWindowTitled(xcb_connection_t* connection,
-                                                     const std::string& title);
+
+// The window in root pixels, its X border included or not; none when it is gone.
+std::optional<Rect> rootRectOf(xcb_connection_t* connection, xcb_window_t window,
+                               bool withBorder = true);
 
 // The _NET_WM_NAME of the window, else its WM_NAME.
 std::string titleOf(xcb_connection_t* connection, xcb_window_t window);

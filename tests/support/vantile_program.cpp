@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "support/wait.h"
 
 namespace vantile::test {
@@ -47,11 +49,8 @@ CommandResult VantileProgram::run(const std::vector<std::string>& args) const {
 }
 
 void VantileProgram::snap(const std::string& action) const {
-    if (const auto result = run({"snap", action}); result.exitCode != 0) {
-        throw HarnessError("vantile snap " + action + " failed: " + result.output);
-    }
-    if (!ping()) {
-        throw HarnessError("vantile did not answer after snap " + action + ": " + report());
+    if (const auto result = run({"snap", action}); result.exitCode != 0 || !ping()) {
+        throw HarnessError("vantile snap " + action + " failed: " + result.output + report());
     }
 }
 
@@ -87,10 +86,8 @@ void ProgramSession::settle() {
 }
 
 void ProgramSession::keys(const std::vector<xcb_keysym_t>& keysyms) {
-    std::vector<xcb_keycode_t> codes;
-    for (const xcb_keysym_t keysym : keysyms) {
-        codes.push_back(input->keycodeOf(keysym));
-    }
+    std::vector<xcb_keycode_t> codes(keysyms.size());
+    std::ranges::transform(keysyms, codes.begin(), [&](auto sym) { return input->keycodeOf(sym); });
     input->chord(codes);
     settle();
 }
@@ -100,15 +97,6 @@ void ProgramSession::click(int x, int y) {
     input->pressButton(1);
     input->releaseButton(1);
     settle();
-}
-
-::testing::AssertionResult ProgramSession::windowLandsAt(const Rect& target) {
-    if (window->waitForVisibleFrame(target, 2000ms)) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "the window stands at " << describe(window->lastSeenFrame()) << ", not at "
-           << describe(target);
 }
 
 } // namespace vantile::test

@@ -72,8 +72,6 @@ struct ProgramSession {
     // Presses the keys (X keysyms) in order and lets them go in reverse, then settles.
     void keys(const std::vector<xcb_keysym_t>& keysyms);
     void click(int x, int y);
-    // Waits until the window's visible frame is the target.
-    ::testing::AssertionResult windowLandsAt(const Rect& target);
 
     Desktop desktop;
     std::unique_ptr<InputInjector> input;
@@ -81,6 +79,11 @@ struct ProgramSession {
     std::filesystem::path configDir;
     std::unique_ptr<VantileProgram> vantile;
     Rect start;
+};
+
+// The session most tests share: Openbox on one 1920x1080 monitor.
+struct OpenboxSession : ::testing::Test, ProgramSession {
+    OpenboxSession() : ProgramSession(WmKind::Openbox, 1920, 1080) {}
 };
 
 } // namespace vantile::test

@@ -54,5 +54,4 @@ std::optional<std::vector<std::uint32_t>> readProperty32(xcb_connection_t* conne
 void writeProperty32(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property,
                      xcb_atom_t type, const std::vector<std::uint32_t>& items);
 
-
 } // namespace vantile::test
