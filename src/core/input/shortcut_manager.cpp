@@ -52,7 +52,8 @@ void ShortcutManager::add(const std::string& id, KeyChord chord, std::function<v
 // Every command runs while the manager lives: it unregisters them before it goes.
 void ShortcutManager::start() {
     WindowManager& windows = windowManager_;
-    for (const auto& [code, action] : actionKeys) {
+    for (const auto& [code, named] : actionKeys) {
+        const WindowAction action = named; // a copy the command can hold
         add(std::string(rawValue(action)), {code, controlOption},
             [&windows, action] { windows.perform(action); });
     }
@@ -69,7 +70,8 @@ void ShortcutManager::start() {
             opener->openRegionEditor();
         }
     });
-    for (const auto& [id, code, direction] : adjacentKeys) {
+    for (const auto& [id, code, named] : adjacentKeys) {
+        const WindowAction direction = named;
         add(id, {code, modifier::option},
             [&windows, direction] { windows.moveToAdjacentRegion(direction); });
     }
