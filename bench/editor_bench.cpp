@@ -15,7 +15,7 @@
 #include "core/regions/bsp_node.h"
 
 using namespace vantile;
-using Clock = std::chrono::steady_clock;
+using Stopwatch = std::chrono::steady_clock;
 
 namespace {
 
@@ -63,12 +63,12 @@ int main(int argc, char** argv) {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         image.fill(Qt::transparent);
-        const auto start = Clock::now();
+        const auto start = Stopwatch::now();
         view.rebuildLayout();
         // Without the palette's window background, which the editor's translucent window never
         // paints: only what the editor itself draws is timed.
         view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        times.push_back(std::chrono::duration<double, std::milli>(Stopwatch::now() - start).count());
     }
     const double ms = median(times);
     std::printf(

@@ -30,7 +30,6 @@
 #include "core/regions/builtin_presets.h"
 #include "fake/fake_desktop.h"
 #include "support/temp_dir.h"
-#include "ui/qt/editor/qt_region_editor_window.h"
 #include "ui/qt/editor/region_editor_painter.h"
 #include "ui/qt/editor/region_editor_painter_shapes.h"
 #include "ui/qt/editor/region_editor_toolbar.h"

@@ -10,7 +10,9 @@
 #include <functional>
 #include <string>
 
+#include "core/editor/editor_toolbar.h"
 #include "core/editor/region_editor_toolbar_model.h"
+#include "platform/platform.h"
 
 class QComboBox;
 class QLabel;
@@ -85,6 +87,27 @@ class RegionEditorToolbar : public QWidget {
     QComboBox* presetMenu_ = nullptr;
     QLineEdit* nameField_ = nullptr;
     QLabel* nameLabel_ = nullptr;
+};
+
+// The editor's toolbar on the desktop, above the editor windows.
+class QtEditorToolbar : public EditorToolbar {
+  public:
+    QtEditorToolbar(const Screen& screen, RegionManager& regions, const Screens& screens,
+                    const std::function<QRect(const Rect&)>& toQtGlobal, bool translucent,
+                    EditorToolbarCallbacks callbacks);
+    ~QtEditorToolbar() override;
+
+    void orderFront() override;
+    void orderOut() override;
+    bool holdsKeys() const override;
+
+    RegionEditorToolbar* widget() const { return widget_; }
+
+    static constexpr const char* title = "Vantile Region Editor Toolbar";
+
+  private:
+    // Deleted later rather than with this object: its own buttons close the editor.
+    RegionEditorToolbar* widget_;
 };
 
 } // namespace vantile
