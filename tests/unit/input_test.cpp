@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/input/key_chords.h"
 #include "core/input/shortcut_manager.h"
+#include "core/input/shortcut_table.h"
 #include "core/input/snap_manager.h"
 #include "unit/desktop_test.h"
 
@@ -218,6 +220,59 @@ TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLivesAndStopRemovesTheM
     desktop.refuseMonitors = true;
     shortcuts.start();
     EXPECT_FALSE(shortcuts.monitoring());
+}
+
+TEST_F(ShortcutManagerTest, ReboundCommandsAnswerTheirNewChordsOnly) {
+    shortcuts.stop();
+    shortcuts.start({{"leftHalf", {*parseChord("Super+H")}}, {"rightHalf", {}}});
+    EXPECT_FALSE(key(leftArrow, ctrlAlt | arrow)) << "the old key of leftHalf";
+    EXPECT_FALSE(key(rightArrow, ctrlAlt | arrow)) << "rightHalf has no key";
+    EXPECT_TRUE(key(4, modifier::command));
+    EXPECT_EQ(frame(window), (Rect{0, 25, 720, 875}));
+}
+
+// Each text and how it is written back; empty where it is no chord.
+TEST(KeyChords, ReadInAnyOrderAndCaseAndWrittenCanonically) {
+    const std::pair<const char*, const char*> rows[] = {{"Ctrl+Alt+Left", "Ctrl+Alt+Left"},
+                                                        {"alt+ctrl+left", "Ctrl+Alt+Left"},
+                                                        {"Meta+Shift+u", "Shift+Super+U"},
+                                                        {"Super+]", "Super+]"},
+                                                        {"Return", "Return"},
+                                                        {"Ctrl+Ctrl+U", ""},
+                                                        {"Ctrl+Alt", ""},
+                                                        {"Ctrl+Alt+Left+U", ""},
+                                                        {"Ctrl++", ""},
+                                                        {"", ""},
+                                                        {"Ctrl+Alt+Banana", ""},
+                                                        {"Hyper+U", ""}};
+    for (const auto& [text, written] : rows) {
+        const auto chord = parseChord(text);
+        EXPECT_EQ(chord ? formatChord(*chord) : "", written) << text;
+    }
+}
+
+// The defaults, with a file's entries over them; bad entries are named and change nothing.
+TEST(ShortcutFile, EntriesApplyOverTheDefaultsAndBadOnesAreNamed) {
+    const auto bindings = readShortcutBindings(R"({"leftHalf": "Ctrl+Alt+Shift+H",
+        "topLeft": ["Super+1", "super+2"], "restore": "", "nope": "U", "center": "Ctrl+Alt+Q+",
+        "region1": "Ctrl+Alt+Right", "region2": "Super+K", "region3": ["Super+K"], "region4": 4})");
+    std::string chords, problems;
+    for (const char* name : {"leftHalf", "topLeft", "restore", "center", "region1", "region3"}) {
+        chords += std::string(name) + ":";
+        for (const auto& chord : bindings.chords.at(name)) {
+            chords += " " + formatChord(chord);
+        }
+        chords += "; ";
+    }
+    for (const auto& problem : bindings.problems) {
+        problems += problem.command + " ";
+    }
+    EXPECT_EQ(chords, "leftHalf: Ctrl+Alt+Shift+H; topLeft: Super+1 Super+2; restore:; center: "
+                      "Ctrl+Alt+C; region1: Ctrl+Alt+1; region3: Ctrl+Alt+3; ");
+    EXPECT_EQ(problems, "center nope region4 region2 region3 region1 ");
+    EXPECT_EQ(readShortcutBindings("[").chords.at("leftHalf").size(), 1u);
+    EXPECT_EQ(readShortcutBindings("[").problems.size(), 1u);
+    EXPECT_EQ(shortcutCommands().size(), 31u);
 }
 
 } // namespace

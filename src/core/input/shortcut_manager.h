@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,10 +20,8 @@ class RegionEditorOpener {
     virtual void openRegionEditor() = 0;
 };
 
-// The system-wide shortcuts, each registered under the name of its command: Ctrl+Alt with arrows,
-// Return, C, R, U, I, O (the actions by their names), digits (region1 to region9), [ and ]
-// (previousRegion, nextRegion) and E (editRegions); Alt with arrows (regionLeft, regionRight,
-// regionUp, regionDown).
+// The system-wide shortcuts, each registered under the name of its command (see shortcut_table.h
+// for the names and the default chords).
 class ShortcutManager {
   public:
     // Both must outlive the manager.
@@ -33,7 +32,9 @@ class ShortcutManager {
 
     void setEditorOpener(std::weak_ptr<RegionEditorOpener> opener) { editorOpener_ = opener; }
 
-    // Registers every shortcut the desktop takes; called once.
+    // Registers each command's chords (the defaults when none are given) as far as the desktop
+    // takes them; called once.
+    void start(const std::map<std::string, std::vector<KeyChord>>& chords);
     void start();
     void stop();
 
@@ -43,6 +44,7 @@ class ShortcutManager {
 
   private:
     void add(const std::string& id, KeyChord chord, std::function<void()> command);
+    std::function<void()> command(const std::string& name);
 
     WindowManager& windowManager_;
     GlobalShortcuts& shortcuts_;
