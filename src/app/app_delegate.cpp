@@ -1,6 +1,8 @@
 #include "app/app_delegate.h"
 
 #include "app/url_command.h"
+#include "base/file_io.h"
+#include "core/input/shortcut_table.h"
 
 namespace vantile {
 
@@ -130,7 +132,14 @@ void AppDelegate::setupManagers() {
     shortcutManager_->setEditorOpener(std::shared_ptr<RegionEditorOpener>(self_, this));
     snapManager_ =
         std::make_unique<SnapManager>(*windowManager_, env_.drags, env_.screens, env_.snapPreview);
-    shortcutManager_->start();
+    // The user's own bindings beside the chosen presets, over the defaults.
+    const auto bindings =
+        readWholeFile(regionManager_->persistence().baseDirectory() / "shortcuts.json");
+    if (bindings) {
+        shortcutManager_->start(readShortcutBindings(*bindings).chords);
+    } else {
+        shortcutManager_->start();
+    }
     snapManager_->start();
     if (onBuildStatusMenu) {
         onBuildStatusMenu();

@@ -15,8 +15,8 @@
 namespace vantile::test {
 namespace {
 
-// Thirds on the monitor, remembered from an earlier run; Caps Lock may be locked before the
-// program starts.
+// Thirds on the monitor, remembered from an earlier run, and leftThird on Super+H instead of
+// Ctrl+Alt+U; Caps Lock may be locked before the program starts.
 class InputEndToEnd : public ::testing::Test, public ProgramSession {
   protected:
     explicit InputEndToEnd(bool capsLocked = false)
@@ -25,6 +25,7 @@ class InputEndToEnd : public ::testing::Test, public ProgramSession {
               std::ofstream(session.configDir / "active_config.json")
                   << R"({"presetPerScreen":{"0_0_1920_1080":")"
                   << R"(00000000-0000-0000-0000-000000000002"}})";
+              std::ofstream(session.configDir / "shortcuts.json") << R"({"leftThird": "Super+H"})";
               if (capsLocked) {
                   session.input->chord({session.input->keycodeOf(XK_Caps_Lock)});
                   session.input->sync();
@@ -72,6 +73,10 @@ TEST_F(InputWithCapsLockOn, ShortcutsNeedExactlyTheirModifiersNumLockAsideAndUse
     EXPECT_TRUE(window->landsAt({640, 0, 640, 1080})) << "Ctrl+Alt+2: the middle third";
     keys({XK_Alt_L, XK_Right});
     EXPECT_TRUE(window->landsAt({1280, 0, 640, 1080})) << "Alt+Right: the right third";
+    keys({XK_Control_L, XK_Alt_L, XK_u});
+    EXPECT_EQ(window->visibleFrameInRoot(), (Rect{1280, 0, 640, 1080})) << "Ctrl+Alt+U, rebound";
+    keys({XK_Super_L, XK_h});
+    EXPECT_TRUE(window->landsAt({0, 0, 640, 1080})) << "Super+H, leftThird's key in the file";
 }
 
 // Motion is heard only while the button is held, from the moment the program saw the press (a

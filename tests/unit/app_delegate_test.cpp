@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 #include <sstream>
 
 #include "app/edge_behaviours.h"
@@ -65,6 +66,17 @@ TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
     EXPECT_EQ(frame(focused), (Rect{0, 25, 720, 875}));
     desktop.pressKey({124, ShortcutManager::controlOption});
     EXPECT_EQ(frame(focused), (Rect{720, 25, 720, 875})) << "shortcuts work at once";
+}
+
+// The user's bindings in shortcuts.json beside the chosen presets are the ones registered.
+TEST_F(AppDelegateTest, ShortcutsFileBindingsReplaceTheDefaultsTheyName) {
+    std::ofstream(config.path() / "shortcuts.json")
+        << R"({"leftHalf": "Super+H", "rightHalf": ""})";
+    launch();
+    desktop.pressKey({124, ShortcutManager::controlOption});
+    EXPECT_EQ(frame(focused), unmoved) << "rightHalf has no key";
+    desktop.pressKey({4, modifier::command});
+    EXPECT_EQ(frame(focused), (Rect{0, 25, 720, 875}));
 }
 
 TEST_F(AppDelegateTest, UntrustedShowsOnboardingPollsAndSetsUpOnceWithinOnePollOfTheGrant) {

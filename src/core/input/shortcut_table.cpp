@@ -91,7 +91,11 @@ ShortcutBindings readShortcutBindings(std::string_view json) {
     for (const auto& command : shortcutCommands()) {
         bindings.chords[command.name] = command.defaults;
     }
-    const auto file = nlohmann::json::parse(json, nullptr, false);
+    // The file needs three levels (object, array, chord); anything deeper is dropped while it is
+    // read, so that no nesting can make the document deep.
+    const auto file = nlohmann::json::parse(
+        json, [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) { return depth <= 3; },
+        false);
     if (!file.is_object()) {
         bindings.problems.push_back({"", "", "the file is no JSON object"});
         return bindings;
