@@ -59,11 +59,7 @@ void ShortcutManager::start(const std::map<std::string, std::vector<KeyChord>>& 
 }
 
 void ShortcutManager::start() {
-    std::map<std::string, std::vector<KeyChord>> defaults;
-    for (const auto& command : shortcutCommands()) {
-        defaults[command.name] = command.defaults;
-    }
-    start(defaults);
+    start(defaultShortcutChords());
 }
 
 void ShortcutManager::stop() {

@@ -14,8 +14,6 @@ namespace vantile {
 
 namespace {
 
-constexpr std::uint64_t kControlAlt = modifier::control | modifier::option;
-
 std::vector<ShortcutCommand> makeCommands() {
     // Control+Alt with the key in brackets after each action's name; the others follow.
     const std::array<std::pair<WindowAction, const char*>, 15> actionKeys{{
@@ -86,11 +84,16 @@ const std::vector<ShortcutCommand>& shortcutCommands() {
     return commands;
 }
 
-ShortcutBindings readShortcutBindings(std::string_view json) {
-    ShortcutBindings bindings;
+std::map<std::string, std::vector<KeyChord>> defaultShortcutChords() {
+    std::map<std::string, std::vector<KeyChord>> chords;
     for (const auto& command : shortcutCommands()) {
-        bindings.chords[command.name] = command.defaults;
+        chords[command.name] = command.defaults;
     }
+    return chords;
+}
+
+ShortcutBindings readShortcutBindings(std::string_view json) {
+    ShortcutBindings bindings{defaultShortcutChords(), {}};
     // The file needs three levels (object, array, chord); anything deeper is dropped while it is
     // read, so that no nesting can make the document deep.
     const auto file = nlohmann::json::parse(

@@ -20,6 +20,8 @@ struct ShortcutCommand {
 // The 15 actions by their names, region1 to region9, previousRegion, nextRegion, regionLeft,
 // regionRight, regionUp, regionDown and editRegions, in that order.
 const std::vector<ShortcutCommand>& shortcutCommands();
+// Every command's default chords by its name.
+std::map<std::string, std::vector<KeyChord>> defaultShortcutChords();
 
 struct ShortcutBindings {
     // Every command's chords; none for a command without a key.
