@@ -136,7 +136,7 @@ void AppDelegate::setupManagers() {
     const auto bindings =
         readWholeFile(regionManager_->persistence().baseDirectory() / "shortcuts.json");
     if (bindings) {
-        shortcutManager_->start(readShortcutBindings(*bindings).chords);
+        shortcutManager_->start(readShortcutBindings(*bindings));
     } else {
         shortcutManager_->start();
     }

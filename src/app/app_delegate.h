@@ -76,6 +76,7 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     // first; finishing applies every window's tree to the screens' layouts in memory; saving
     // stores them as a new preset and keeps the editor open.
     void openRegionEditor() override;
+    bool regionEditorOpen() const override { return !editorWindows_.empty(); }
     void closeRegionEditor() override;
     void finishRegionEditing() override;
     void loadPresetIntoEditor(const RegionPreset& preset);

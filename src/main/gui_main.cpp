@@ -17,13 +17,13 @@
 #include "backends/x11/x11_applications.h"
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_input.h"
+#include "backends/x11/x11_key_grabs.h"
 #include "backends/x11/x11_overlay_host.h"
 #include "backends/x11/x11_screen_changes.h"
 #include "backends/x11/x11_screens.h"
 #include "backends/x11/x11_window_backend.h"
 #include "base/file_io.h"
 #include "core/input/monitored_drags.h"
-#include "core/input/monitored_shortcuts.h"
 #include "ipc/command_line.h"
 #include "ipc/instance_client.h"
 #include "ipc/instance_server.h"
@@ -156,7 +156,7 @@ int runGui(int argc, char** argv) {
     X11GlobalInput globalInput(*connection);
     tellOwnWindows(globalInput);
     DesktopEventMonitors monitors(globalInput);
-    MonitoredShortcuts shortcuts(monitors);
+    X11KeyGrabs shortcuts(*connection);
     MonitoredDrags drags(monitors, screens);
     X11OverlayHost overlays(*connection);
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };

@@ -1,8 +1,7 @@
 #pragma once
 
-// System-wide shortcuts, registered by id and fired by the desktop. A desktop with a shortcut
-// service of its own registers them there; on X11 they are recognised among the key presses the
-// program watches.
+// System-wide shortcuts, registered by id and fired by the desktop: a desktop with a shortcut
+// service of its own registers them there; on X11 each chord is a key grab on the root window.
 
 #include <cstdint>
 #include <functional>
@@ -18,14 +17,28 @@ struct KeyChord {
     friend bool operator==(const KeyChord&, const KeyChord&) = default;
 };
 
+// What a press of a registered chord does, decided the moment it is pressed: the work to carry
+// out, or none when the command would do nothing now. A press that does nothing goes on to the
+// focused program as if it had not been claimed, where the desktop can hand it on. The desktop is
+// answered before the work runs, so that the keyboard is never held while it works.
+using ShortcutPress = std::function<std::function<void()>()>;
+
+enum class Registration {
+    active,
+    // Another program holds the chord (usually the window manager).
+    taken,
+    // The id or the chord is registered already, or the desktop cannot deliver shortcuts.
+    refused,
+};
+
 class GlobalShortcuts {
   public:
     virtual ~GlobalShortcuts() = default;
-    // From now on runs `activated` on the main thread whenever the chord is pressed, until the id
-    // is unregistered. False, with nothing registered, when the id or the chord is registered
-    // already or the desktop cannot deliver shortcuts.
-    virtual bool registerShortcut(const std::string& id, const KeyChord& chord,
-                                  std::function<void()> activated) = 0;
+    // From now on asks `pressed` on the main thread whenever the chord is pressed (and again for
+    // each repeat while it is held), until the id is unregistered. Nothing stays registered
+    // unless the answer is active.
+    virtual Registration registerShortcut(const std::string& id, const KeyChord& chord,
+                                          ShortcutPress pressed) = 0;
     virtual void unregisterShortcut(const std::string& id) = 0;
 };
 

@@ -212,8 +212,19 @@ class FakeDesktop : public Screens,
     std::multimap<double, std::function<void()>> tasks_;
 
   public:
+    // Shortcuts among the monitored keys, with some chords held by another program.
+    struct Shortcuts : MonitoredShortcuts {
+        using MonitoredShortcuts::MonitoredShortcuts;
+        Registration registerShortcut(const std::string& id, const KeyChord& chord,
+                                      ShortcutPress pressed) override {
+            return std::ranges::count(taken, chord)
+                       ? Registration::taken
+                       : MonitoredShortcuts::registerShortcut(id, chord, std::move(pressed));
+        }
+        std::vector<KeyChord> taken;
+    };
     // Over the monitors above, so they go first.
-    MonitoredShortcuts shortcuts{*this};
+    Shortcuts shortcuts{*this};
     MonitoredDrags drags{*this, *this};
 };
 

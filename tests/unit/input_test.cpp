@@ -122,7 +122,9 @@ constexpr std::uint16_t leftArrow = 123, rightArrow = 124, downArrow = 125, upAr
 
 struct CountingOpener : RegionEditorOpener {
     void openRegionEditor() override { ++opened; }
+    bool regionEditorOpen() const override { return open; }
     int opened = 0;
+    bool open = false;
 };
 
 class ShortcutManagerTest : public test::DesktopTest {
@@ -169,16 +171,16 @@ TEST_F(ShortcutManagerTest, ControlAltKeysSnapOnlyWithExactlyThoseModifiers) {
 
 TEST_F(ShortcutManagerTest, DigitsBracketsAndAltArrowsUseTheRegions) {
     regions.applyPreset(test::preset(1), screen); // thirds, 480 wide
-    // 2, ], [, 9 (no such region, still a shortcut), 0 (no shortcut, not swallowed), Alt+Right
-    // twice (nothing further right, but handled), Alt+Return (not a shortcut).
+    // 2, ], [, 9 (no such region: the key goes on), 0 (no shortcut), Alt+Right twice (nothing
+    // further right the second time: the key goes on), Alt+Return (not a shortcut).
     const std::tuple<std::uint16_t, std::uint64_t, bool, double> thirds[] = {
         {19, ctrlAlt, true, 480},
         {30, ctrlAlt, true, 960},
         {33, ctrlAlt, true, 480},
-        {25, ctrlAlt, true, 480},
+        {25, ctrlAlt, false, 480},
         {29, ctrlAlt, false, 480},
         {rightArrow, modifier::option | arrow, true, 960},
-        {rightArrow, modifier::option | arrow, true, 960},
+        {rightArrow, modifier::option | arrow, false, 960},
         {36, modifier::option, false, 960}};
     for (const auto& [code, flags, swallowed, x] : thirds) {
         EXPECT_EQ(key(code, flags), swallowed) << "key " << code;
@@ -201,16 +203,21 @@ TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLivesAndStopRemovesTheM
     shortcuts.setEditorOpener(opener);
     EXPECT_TRUE(key(14, ctrlAlt));
     EXPECT_EQ(opener->opened, 1);
+    opener->open = true;
+    EXPECT_FALSE(key(36, ctrlAlt)) << "Ctrl+Alt+Return is the open editor's";
+    EXPECT_EQ(frame(window), (Rect{100, 100, 400, 300}));
     opener.reset();
     EXPECT_TRUE(key(14, ctrlAlt)) << "handled even with the opener gone";
     EXPECT_FALSE(key(0, ctrlAlt)) << "an A reaches the window";
+    EXPECT_TRUE(key(36, ctrlAlt)) << "Ctrl+Alt+Return maximizes again";
+    desktop.windows.erase(window);
+    EXPECT_FALSE(key(leftArrow, ctrlAlt | arrow)) << "with no window the key goes on";
 
     EXPECT_EQ(desktop.installedMonitors(), 2u);
     shortcuts.stop();
     EXPECT_EQ(desktop.installedMonitors(), 0u);
     EXPECT_FALSE(shortcuts.monitoring());
     EXPECT_FALSE(key(rightArrow, ctrlAlt | arrow));
-    EXPECT_EQ(frame(window), (Rect{100, 100, 400, 300}));
     {
         ShortcutManager scoped{manager, desktop.shortcuts};
         scoped.start();
@@ -222,13 +229,33 @@ TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLivesAndStopRemovesTheM
     EXPECT_FALSE(shortcuts.monitoring());
 }
 
-TEST_F(ShortcutManagerTest, ReboundCommandsAnswerTheirNewChordsOnly) {
-    shortcuts.stop();
-    shortcuts.start({{"leftHalf", {*parseChord("Super+H")}}, {"rightHalf", {}}});
+TEST_F(ShortcutManagerTest, ReboundCommandsAnswerTheirNewChordsOnlyAndEachLineIsReported) {
+    desktop.shortcuts.taken = {*parseChord("Ctrl+Alt+Up"), *parseChord("Ctrl+Alt+Super+Down"),
+                               *parseChord("Ctrl+Alt+Super+Right")};
+    auto bindings = readShortcutBindings(R"({"leftHalf": "Super+H", "rightHalf": "",
+        "bottomHalf": "Ctrl+Alt+Down", "nope": "U"})");
+    shortcuts.start(bindings);
     EXPECT_FALSE(key(leftArrow, ctrlAlt | arrow)) << "the old key of leftHalf";
     EXPECT_FALSE(key(rightArrow, ctrlAlt | arrow)) << "rightHalf has no key";
     EXPECT_TRUE(key(4, modifier::command));
     EXPECT_EQ(frame(window), (Rect{0, 25, 720, 875}));
+    std::string lines;
+    for (const auto& line : shortcuts.report()) {
+        if (line.command.find("Half") != std::string::npos || line.command == "nope") {
+            lines += line.chord + "|" + line.command + "|" + statusName(line.status) + "|" +
+                     line.reason + "\n";
+        }
+    }
+    EXPECT_EQ(lines, "Ctrl+Alt+Down|bottomHalf|active|\nSuper+H|leftHalf|active|\n"
+                     "|rightHalf|unbound|\nCtrl+Alt+Up|topHalf|taken|\n"
+                     "\"U\"|nope|invalid|no such command\n");
+    // Ctrl+Alt+Super+Down is held elsewhere and bottomHalf is not taken anyway.
+    desktop.shortcuts.taken.push_back(*parseChord("Ctrl+Alt+Down"));
+    shortcuts.start(bindings);
+    const auto alternatives = shortcuts.freeAlternatives();
+    ASSERT_EQ(alternatives.size(), 1u);
+    EXPECT_EQ(formatChord(alternatives.at("topHalf")), "Ctrl+Alt+Super+Up");
+    EXPECT_EQ(desktop.installedMonitors(), 2u) << "probing keeps nothing registered";
 }
 
 // Each text and how it is written back; empty where it is no chord.

@@ -119,6 +119,25 @@ std::uint64_t modifierFlagsForXState(std::uint16_t xModifiers) {
     return flags;
 }
 
+std::optional<std::uint8_t> xKeycodeForKeyCode(std::uint16_t keyCode) {
+    for (const auto& [position, code] : kKeysByPosition) {
+        if (code == keyCode) {
+            return static_cast<std::uint8_t>(position + kEvdevOffset);
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint16_t xStateForModifierFlags(std::uint64_t flags) {
+    std::uint16_t state = 0;
+    for (const auto& [mask, flag] : kModifiers) {
+        if ((flags & flag) != 0) {
+            state |= mask;
+        }
+    }
+    return state;
+}
+
 KeyEvent keyEventFor(std::uint32_t xKeycode, std::uint16_t xModifiers) {
     KeyEvent event;
     event.keyCode = keyCodeForXKeycode(xKeycode);

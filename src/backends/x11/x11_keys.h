@@ -5,6 +5,7 @@
 // shortcut stays on the same keys when the user switches layouts.
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
 
@@ -22,6 +23,11 @@ std::uint16_t keyCodeForXKeycode(std::uint32_t xKeycode);
 // Mod5 0x80). Num Lock (Mod2) is left out so that shortcuts work with it on or off; Mod3 and Mod5
 // stand for nothing the logic knows.
 std::uint64_t modifierFlagsForXState(std::uint16_t xModifiers);
+
+// The way back, for grabbing a chord's key: the X key code at the key's position, none for a key
+// the table does not name; and the X modifier mask for modifier flags.
+std::optional<std::uint8_t> xKeycodeForKeyCode(std::uint16_t keyCode);
+std::uint16_t xStateForModifierFlags(std::uint64_t flags);
 
 // A press of the X key with the X modifiers held; arrow keys also carry the numeric-pad and
 // function flags, as the shortcut tables expect of them.

@@ -8,11 +8,11 @@ std::uint64_t MonitoredShortcuts::significantModifiers(std::uint64_t flags) {
     return flags & 0xFFFF0000ull & ~(modifier::numericPad | modifier::function);
 }
 
-bool MonitoredShortcuts::registerShortcut(const std::string& id, const KeyChord& chord,
-                                          std::function<void()> activated) {
+Registration MonitoredShortcuts::registerShortcut(const std::string& id, const KeyChord& chord,
+                                                  ShortcutPress pressed) {
     if (std::ranges::any_of(entries_,
                             [&](const Entry& e) { return e.id == id || e.chord == chord; })) {
-        return false;
+        return Registration::refused;
     }
     if (!global_ && !local_) {
         // Monitors are removed before this object goes, so they may hold it plainly.
@@ -20,11 +20,11 @@ bool MonitoredShortcuts::registerShortcut(const std::string& id, const KeyChord&
         local_ =
             monitors_.addLocalKeyDownMonitor([this](const KeyEvent& e) { return dispatch(e); });
         if (!global_ && !local_) {
-            return false;
+            return Registration::refused;
         }
     }
-    entries_.push_back({id, chord, std::move(activated)});
-    return true;
+    entries_.push_back({id, chord, std::move(pressed)});
+    return Registration::active;
 }
 
 void MonitoredShortcuts::unregisterShortcut(const std::string& id) {
@@ -41,9 +41,12 @@ bool MonitoredShortcuts::dispatch(const KeyEvent& event) {
     if (entry == entries_.end()) {
         return false;
     }
-    // A copy: the command may unregister shortcuts while it runs.
-    const auto activated = entry->activated;
-    activated();
+    // The work may unregister shortcuts while it runs.
+    const auto work = entry->pressed();
+    if (!work) {
+        return false;
+    }
+    work();
     return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Shortcuts recognised among watched key presses, for desktops that only let the program watch
-// the keyboard (X11): a press counts when its key and exactly its modifiers match a chord, Caps
+// the keyboard: a press counts when its key and exactly its modifiers match a chord, Caps
 // Lock included (a press with Caps Lock on is no shortcut). Presses to other programs cannot be
 // swallowed; one to this program's own windows that matches is swallowed there.
 
@@ -22,22 +22,22 @@ class MonitoredShortcuts : public GlobalShortcuts {
     MonitoredShortcuts(const MonitoredShortcuts&) = delete;
     MonitoredShortcuts& operator=(const MonitoredShortcuts&) = delete;
 
-    bool registerShortcut(const std::string& id, const KeyChord& chord,
-                          std::function<void()> activated) override;
+    Registration registerShortcut(const std::string& id, const KeyChord& chord,
+                                  ShortcutPress pressed) override;
     void unregisterShortcut(const std::string& id) override;
 
     // The modifier bits that count: 16 to 31, without the numeric-pad and function flags.
     static std::uint64_t significantModifiers(std::uint64_t flags);
 
   private:
-    // True when the press was a shortcut (and was carried out).
+    // True when the press was a shortcut that did something.
     bool dispatch(const KeyEvent& event);
     void removeMonitors();
 
     struct Entry {
         std::string id;
         KeyChord chord;
-        std::function<void()> activated;
+        ShortcutPress pressed;
     };
     EventMonitors& monitors_;
     std::vector<Entry> entries_;

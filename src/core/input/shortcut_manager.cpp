@@ -1,47 +1,74 @@
 #include "core/input/shortcut_manager.h"
 
-#include "core/input/shortcut_table.h"
+#include "core/editor/region_editor_window.h"
+#include "core/input/key_chords.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
 namespace vantile {
 
+const char* statusName(BindingReport::Status status) {
+    constexpr const char* names[] = {"active", "taken", "invalid", "unbound"};
+    return names[static_cast<int>(status)];
+}
+
 ShortcutManager::ShortcutManager(WindowManager& windowManager, GlobalShortcuts& shortcuts)
     : windowManager_(windowManager), shortcuts_(shortcuts) {}
 
-void ShortcutManager::add(const std::string& id, KeyChord chord, std::function<void()> command) {
-    if (shortcuts_.registerShortcut(id, chord, std::move(command))) {
-        registered_.push_back(id);
+bool ShortcutManager::editorKeyFirst(const KeyChord& chord) const {
+    const auto opener = editorOpener_.lock();
+    if (!opener || !opener->regionEditorOpen()) {
+        return false;
     }
+    const std::uint64_t undoRedo = chord.modifiers & ~modifier::shift;
+    return chord.keyCode == editor_keys::escape || chord.keyCode == editor_keys::returnKey ||
+           (chord.keyCode == editor_keys::z && undoRedo == modifier::control);
 }
 
-// What the named command does; empty for a name that is none.
-std::function<void()> ShortcutManager::command(const std::string& name) {
+Registration ShortcutManager::add(const std::string& id, KeyChord chord,
+                                  std::function<WindowManager::Plan()> plan) {
+    const Registration result =
+        shortcuts_.registerShortcut(id, chord, [this, chord, plan]() -> WindowManager::Plan {
+            return editorKeyFirst(chord) ? WindowManager::Plan{} : plan();
+        });
+    if (result == Registration::active) {
+        registered_.push_back(id);
+    }
+    return result;
+}
+
+// What the named command would do now; empty for a name that is none.
+std::function<WindowManager::Plan()> ShortcutManager::planner(const std::string& name) {
     WindowManager& windows = windowManager_;
     for (const WindowAction action : allWindowActions) {
         if (name == rawValue(action)) {
-            return [&windows, action] { windows.perform(action); };
+            return [&windows, action] { return windows.plan(action); };
         }
     }
     if (name.starts_with("region") && name.size() == 7 && name[6] >= '1' && name[6] <= '9') {
-        return [&windows, index = name[6] - '1'] { windows.snapToRegion(index); };
+        return [&windows, index = name[6] - '1'] { return windows.planSnapToRegion(index); };
     }
     const std::map<std::string, WindowAction> adjacent = {{"regionLeft", WindowAction::leftHalf},
                                                           {"regionRight", WindowAction::rightHalf},
                                                           {"regionUp", WindowAction::topHalf},
                                                           {"regionDown", WindowAction::bottomHalf}};
     if (const auto found = adjacent.find(name); found != adjacent.end()) {
-        return [&windows, direction = found->second] { windows.moveToAdjacentRegion(direction); };
+        return
+            [&windows, direction = found->second] { return windows.planAdjacentRegion(direction); };
     }
     if (name == "previousRegion" || name == "nextRegion") {
-        return [&windows, forward = name == "nextRegion"] { windows.cycleRegion(forward); };
+        return
+            [&windows, forward = name == "nextRegion"] { return windows.planCycleRegion(forward); };
     }
     if (name == "editRegions") {
-        return [this] {
-            if (const auto opener = editorOpener_.lock()) {
-                opener->openRegionEditor();
-            }
+        return [this]() -> WindowManager::Plan {
+            return [opener = editorOpener_] {
+                if (const auto open = opener.lock()) {
+                    open->openRegionEditor();
+                }
+            };
         };
     }
     return {};
@@ -49,17 +76,29 @@ std::function<void()> ShortcutManager::command(const std::string& name) {
 
 // Every command runs while the manager lives: it unregisters them before it goes. A command with
 // several chords is registered once for each, the second as "name 2".
-void ShortcutManager::start(const std::map<std::string, std::vector<KeyChord>>& chords) {
-    for (const auto& [name, list] : chords) {
-        const auto run = command(name);
-        for (std::size_t i = 0; run && i < list.size(); ++i) {
-            add(i == 0 ? name : name + " " + std::to_string(i + 1), list[i], run);
+void ShortcutManager::start(const ShortcutBindings& bindings) {
+    stop();
+    chords_ = bindings.chords;
+    for (const auto& [name, list] : bindings.chords) {
+        const auto plan = planner(name);
+        if (list.empty() || !plan) {
+            report_.push_back({"", name, BindingReport::Status::unbound, ""});
+        }
+        for (std::size_t i = 0; plan && i < list.size(); ++i) {
+            const auto id = i == 0 ? name : name + " " + std::to_string(i + 1);
+            const Registration result = add(id, list[i], plan);
+            report_.push_back(
+                {formatChord(list[i]), name,
+                 result == Registration::active  ? BindingReport::Status::active
+                 : result == Registration::taken ? BindingReport::Status::taken
+                                                 : BindingReport::Status::invalid,
+                 result == Registration::refused ? "the desktop does not deliver this chord" : ""});
         }
     }
-}
-
-void ShortcutManager::start() {
-    start(defaultShortcutChords());
+    for (const auto& problem : bindings.problems) {
+        report_.push_back(
+            {problem.chord, problem.command, BindingReport::Status::invalid, problem.reason});
+    }
 }
 
 void ShortcutManager::stop() {
@@ -67,6 +106,36 @@ void ShortcutManager::stop() {
         shortcuts_.unregisterShortcut(id);
     }
     registered_.clear();
+    report_.clear();
+}
+
+std::map<std::string, KeyChord> ShortcutManager::freeAlternatives() {
+    std::map<std::string, KeyChord> alternatives;
+    const auto inUse = [&](const KeyChord& chord) {
+        return std::ranges::any_of(chords_, [&](const auto& entry) {
+            return std::ranges::find(entry.second, chord) != entry.second.end();
+        });
+    };
+    for (const auto& command : shortcutCommands()) {
+        for (const KeyChord& chord : command.defaults) {
+            const bool taken = std::ranges::any_of(report_, [&](const BindingReport& line) {
+                return line.command == command.name && line.chord == formatChord(chord) &&
+                       line.status == BindingReport::Status::taken;
+            });
+            const KeyChord other{chord.keyCode, chord.modifiers ^ modifier::command};
+            if (!taken || alternatives.contains(command.name) || inUse(other)) {
+                continue;
+            }
+            // Granted only if the desktop lets us have it; given back at once.
+            const std::string probe = command.name + " alternative";
+            if (shortcuts_.registerShortcut(probe, other, [] { return WindowManager::Plan{}; }) ==
+                Registration::active) {
+                shortcuts_.unregisterShortcut(probe);
+                alternatives[command.name] = other;
+            }
+        }
+    }
+    return alternatives;
 }
 
 } // namespace vantile

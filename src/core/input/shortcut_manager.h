@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/input/shortcut_table.h"
 #include "core/regions/region_manager.h"
 #include "core/windows/window_manager.h"
 #include "platform/global_shortcuts.h"
@@ -13,15 +14,30 @@
 
 namespace vantile {
 
-// Whoever opens the region editor on request.
+// Whoever opens the region editor on request, and says whether it is open: while it is, its own
+// keys (Escape, Return with any modifiers, Ctrl+Z, Ctrl+Shift+Z) reach it before any shortcut.
 class RegionEditorOpener {
   public:
     virtual ~RegionEditorOpener() = default;
     virtual void openRegionEditor() = 0;
+    virtual bool regionEditorOpen() const = 0;
 };
 
+// What became of one binding, as `vantile shortcuts` lists it.
+struct BindingReport {
+    enum class Status { active, taken, invalid, unbound };
+    // Canonical; as written for an invalid entry; empty for a command without a key.
+    std::string chord;
+    std::string command;
+    Status status = Status::active;
+    // Why an invalid entry could not be used.
+    std::string reason;
+};
+const char* statusName(BindingReport::Status status);
+
 // The system-wide shortcuts, each registered under the name of its command (see shortcut_table.h
-// for the names and the default chords).
+// for the names and the default chords). A press whose command would do nothing at that moment
+// is no shortcut: the key goes on to the focused program.
 class ShortcutManager {
   public:
     // Both must outlive the manager.
@@ -32,24 +48,32 @@ class ShortcutManager {
 
     void setEditorOpener(std::weak_ptr<RegionEditorOpener> opener) { editorOpener_ = opener; }
 
-    // Registers each command's chords (the defaults when none are given) as far as the desktop
-    // takes them; called once.
-    void start(const std::map<std::string, std::vector<KeyChord>>& chords);
-    void start();
+    // Registers each command's chords as far as the desktop takes them, in place of whatever was
+    // registered before; the bindings' problems are reported as invalid entries.
+    void start(const ShortcutBindings& bindings);
+    void start() { start(ShortcutBindings{defaultShortcutChords(), {}}); }
     void stop();
 
     bool monitoring() const { return !registered_.empty(); }
+    // One line per chord of every command, then every invalid entry.
+    const std::vector<BindingReport>& report() const { return report_; }
+    // For each default chord another program holds: the same key with Super added (or, when it
+    // has Super, without it) where the desktop grants that and no binding uses it.
+    std::map<std::string, KeyChord> freeAlternatives();
 
     static constexpr std::uint64_t controlOption = modifier::control | modifier::option;
 
   private:
-    void add(const std::string& id, KeyChord chord, std::function<void()> command);
-    std::function<void()> command(const std::string& name);
+    Registration add(const std::string& id, KeyChord chord, std::function<WindowManager::Plan()>);
+    std::function<WindowManager::Plan()> planner(const std::string& name);
+    bool editorKeyFirst(const KeyChord& chord) const;
 
     WindowManager& windowManager_;
     GlobalShortcuts& shortcuts_;
     std::weak_ptr<RegionEditorOpener> editorOpener_;
     std::vector<std::string> registered_;
+    std::vector<BindingReport> report_;
+    std::map<std::string, std::vector<KeyChord>> chords_;
 };
 
 } // namespace vantile

@@ -35,36 +35,40 @@ std::optional<WindowManager::Target> WindowManager::preamble() {
     return Target{*window, *frame, placement->screen, placement->axVisibleFrame};
 }
 
-void WindowManager::perform(WindowAction action) {
+WindowManager::Plan WindowManager::plan(WindowAction action) {
     const auto target = preamble();
     if (!target) {
-        return;
+        return {};
     }
     if (action == WindowAction::restore) {
-        restore(*target);
-        return;
+        if (!windowHistory_.find(windowKey(target->window))) {
+            return {};
+        }
+        return [this, window = target->window] { restore(window); };
     }
     const Rect& visible = target->visibleFrame;
     if (action == WindowAction::center) {
         const Rect& f = target->frame;
-        moveTo(*target, Rect{visible.midX() - f.width / 2, visible.midY() - f.height / 2, f.width,
-                             f.height});
-        return;
+        return movePlan(*target, Rect{visible.midX() - f.width / 2, visible.midY() - f.height / 2,
+                                      f.width, f.height});
     }
     if (const auto frame = targetFrame(action, visible)) {
-        moveTo(*target, *frame);
+        return movePlan(*target, *frame);
+    }
+    return {};
+}
+
+void WindowManager::restore(const WindowRef& window) {
+    if (const auto frame = windowHistory_.take(windowKey(window))) {
+        windows_.setFrame(window, *frame, {});
     }
 }
 
-void WindowManager::restore(const Target& target) {
-    if (const auto frame = windowHistory_.take(windowKey(target.window))) {
-        windows_.setFrame(target.window, *frame, {});
-    }
-}
-
-void WindowManager::moveTo(const Target& target, const Rect& frame) {
-    recordHistory(target.window, target.frame);
-    windows_.setFrame(target.window, frame, {});
+WindowManager::Plan WindowManager::movePlan(const Target& target, const Rect& frame) {
+    return [this, target, frame] {
+        recordHistory(target.window, target.frame);
+        windows_.setFrame(target.window, frame, {});
+    };
 }
 
 } // namespace vantile

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,14 +21,22 @@ class WindowManager {
     WindowManager(WindowControl& windows, std::unique_ptr<ScreenDetection> screenDetection,
                   RegionManager& regionManager);
 
-    void perform(WindowAction action);
+    // Every command in two steps, from one reading of the desktop: what it would do to the
+    // focused window now (empty when it would do nothing), then doing it. A shortcut decides from
+    // the first step whether its key is used at all.
+    using Plan = std::function<void()>;
+    Plan plan(WindowAction action);
+    void perform(WindowAction action) { run(plan(action)); }
 
     // Region commands on the focused window's screen layout; each does nothing when the screen
     // has no layout or the asked region does not exist.
-    void snapToRegion(int index);
-    void cycleRegion(bool forward);
+    Plan planSnapToRegion(int index);
+    Plan planCycleRegion(bool forward);
     // leftHalf = left, rightHalf = right, topHalf = up, any other action = down.
-    void moveToAdjacentRegion(WindowAction direction);
+    Plan planAdjacentRegion(WindowAction direction);
+    void snapToRegion(int index) { run(planSnapToRegion(index)); }
+    void cycleRegion(bool forward) { run(planCycleRegion(forward)); }
+    void moveToAdjacentRegion(WindowAction direction) { run(planAdjacentRegion(direction)); }
     std::optional<Region> regionUnderWindowCenter(const Rect& frame, const Screen& screen) const;
 
     // Remembers the frame a window had before a move (the first one per window wins).
@@ -45,9 +54,14 @@ class WindowManager {
         Rect visibleFrame; // the screen's, in the space of window frames
     };
     std::optional<Target> preamble();
-    void restore(const Target& target);
-    void moveTo(const Target& target, const Rect& frame);
-    void moveToRegion(const Target& target, const Region& region);
+    void restore(const WindowRef& window);
+    Plan movePlan(const Target& target, const Rect& frame);
+    Plan regionPlan(const Target& target, const Region& region);
+    static void run(const Plan& plan) {
+        if (plan) {
+            plan();
+        }
+    }
 
     WindowControl& windows_;
     std::unique_ptr<ScreenDetection> screenDetection_;

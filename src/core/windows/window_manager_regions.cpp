@@ -75,34 +75,34 @@ std::optional<Region> WindowManager::regionUnderWindowCenter(const Rect& frame,
                                               screen);
 }
 
-void WindowManager::moveToRegion(const Target& target, const Region& region) {
+WindowManager::Plan WindowManager::regionPlan(const Target& target, const Region& region) {
     const Rect& v = target.visibleFrame;
     const FractionalRect& r = region.rect;
-    moveTo(target,
-           Rect{v.x + r.x * v.width, v.y + r.y * v.height, r.width * v.width, r.height * v.height});
+    return movePlan(target, Rect{v.x + r.x * v.width, v.y + r.y * v.height, r.width * v.width,
+                                 r.height * v.height});
 }
 
-void WindowManager::snapToRegion(int index) {
+WindowManager::Plan WindowManager::planSnapToRegion(int index) {
     const auto target = preamble();
     if (!target) {
-        return;
+        return {};
     }
     const auto regions = regionManager_.regionsForScreen(target->screen);
     if (index < 0 || static_cast<std::size_t>(index) >= regions.size()) {
-        return;
+        return {};
     }
-    moveToRegion(*target, regions[static_cast<std::size_t>(index)]);
+    return regionPlan(*target, regions[static_cast<std::size_t>(index)]);
 }
 
-void WindowManager::cycleRegion(bool forward) {
+WindowManager::Plan WindowManager::planCycleRegion(bool forward) {
     const auto target = preamble();
     if (!target) {
-        return;
+        return {};
     }
     const auto regions = regionManager_.regionsForScreen(target->screen);
     const std::size_t n = regions.size();
     if (n == 0) {
-        return;
+        return {};
     }
     std::size_t current = 0;
     if (const auto under = regionUnderWindowCenter(target->frame, target->screen)) {
@@ -114,26 +114,26 @@ void WindowManager::cycleRegion(bool forward) {
         }
     }
     const std::size_t next = forward ? (current + 1) % n : (current + n - 1) % n;
-    moveToRegion(*target, regions[next]);
+    return regionPlan(*target, regions[next]);
 }
 
-void WindowManager::moveToAdjacentRegion(WindowAction direction) {
+WindowManager::Plan WindowManager::planAdjacentRegion(WindowAction direction) {
     const auto target = preamble();
     if (!target) {
-        return;
+        return {};
     }
     const auto regions = regionManager_.regionsForScreen(target->screen);
     if (regions.empty()) {
-        return;
+        return {};
     }
     const auto current = regionUnderWindowCenter(target->frame, target->screen);
     if (!current) {
-        moveToRegion(*target, regions.front());
-        return;
+        return regionPlan(*target, regions.front());
     }
     if (const auto best = nearestInDirection(regions, *current, directionOf(direction))) {
-        moveToRegion(*target, *best);
+        return regionPlan(*target, *best);
     }
+    return {};
 }
 
 } // namespace vantile
