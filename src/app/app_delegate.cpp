@@ -2,7 +2,6 @@
 
 #include "app/url_command.h"
 #include "base/file_io.h"
-#include "core/input/shortcut_table.h"
 
 namespace vantile {
 
@@ -132,18 +131,13 @@ void AppDelegate::setupManagers() {
     shortcutManager_->setEditorOpener(std::shared_ptr<RegionEditorOpener>(self_, this));
     snapManager_ =
         std::make_unique<SnapManager>(*windowManager_, env_.drags, env_.screens, env_.snapPreview);
-    // The user's own bindings beside the chosen presets, over the defaults.
-    const auto bindings =
-        readWholeFile(regionManager_->persistence().baseDirectory() / "shortcuts.json");
-    if (bindings) {
-        shortcutManager_->start(readShortcutBindings(*bindings));
-    } else {
-        shortcutManager_->start();
-    }
+    startShortcuts();
     snapManager_->start();
     if (onBuildStatusMenu) {
         onBuildStatusMenu();
     }
+    // After the status item, which carries the notice where the desktop has no other way.
+    announceShortcutProblems();
 }
 
 } // namespace vantile

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/onboarding_window.h"
@@ -19,6 +23,14 @@
 #include "platform/window_control.h"
 
 namespace vantile {
+
+// A desktop notification, with at most one action the user can choose.
+struct Notice {
+    std::string title;
+    std::string body;
+    std::string actionLabel{};
+    std::function<void()> action{};
+};
 
 // What the application needs from its surroundings to start.
 struct AppEnvironment {
@@ -44,6 +56,13 @@ struct AppEnvironment {
     std::function<std::unique_ptr<EditorToolbar>(const Screen&, RegionManager&,
                                                  EditorToolbarCallbacks)>
         makeEditorToolbar;
+    // Tells the user something once, outside any window of ours; absent where nothing can.
+    std::function<void(const Notice&)> notify{};
+    // Sentences about what the desktop does itself that competes with ours.
+    std::function<std::vector<std::string>()> desktopNotes{};
+    // Calls back whenever the file may have been written, created or removed.
+    std::function<void(const std::filesystem::path&, std::function<void()>)> watchFile{};
+    std::function<void()> openShortcutsWindow{};
 };
 
 // The launch sequence and the root owner of the managers. URLs may arrive at any moment, also
@@ -66,6 +85,11 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     void loadPresetForScreen(const MenuItem& item);
     void clearScreenLayout(const MenuItem& item);
     void openRegionEditorAction() { openRegionEditor(); }
+    void openShortcutsWindowAction() {
+        if (env_.openShortcutsWindow) {
+            env_.openShortcutsWindow();
+        }
+    }
 
     // The same actions as commands of `vantile`, with the words it sent: checks them again,
     // carries them out and says what happened. Until the desktop can be controlled only quit
@@ -91,6 +115,13 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     RegionManager* regionManager() const { return regionManager_; }
     ShortcutManager* shortcutManager() const { return shortcutManager_.get(); }
     SnapManager* snapManager() const { return snapManager_.get(); }
+    // The shortcuts: read from shortcuts.json again (also whenever it changes); and the user's
+    // choice written there, applied at once. False when the file could not be written or holds
+    // something else than a JSON object, which is then left as it is.
+    void reloadShortcuts();
+    bool saveShortcuts(const std::map<std::string, std::vector<KeyChord>>& chosen);
+    std::filesystem::path shortcutsPath() const;
+
     bool waitingForPermission() const { return onboardingWindow_ != nullptr; }
     OnboardingWindow* onboardingWindow() const { return onboardingWindow_.get(); }
 
@@ -103,6 +134,10 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     CommandReply clearLayout(const InstanceCommand& command);
     void showAccessibilityOnboarding();
     void setupManagers();
+    void startShortcuts();
+    // Once at start and after a change to the file that left bad entries.
+    void announceShortcutProblems();
+    CommandReply shortcutsCommand(const InstanceCommand& command);
     RegionManager& editorRegions();
     void addEditorWindow(const Screen& screen, bool isPrimary);
     void addEditorToolbar(const std::vector<Screen>& screens);
@@ -113,6 +148,9 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     std::unique_ptr<WindowManager> windowManager_;
     std::unique_ptr<ShortcutManager> shortcutManager_;
     std::unique_ptr<SnapManager> snapManager_;
+    // The shortcuts file as last read; none when there was none.
+    std::optional<std::string> shortcutsFile_;
+    bool shortcutsRead_ = false;
     std::unique_ptr<OnboardingWindow> onboardingWindow_;
     std::vector<std::unique_ptr<RegionEditorWindow>> editorWindows_;
     std::unique_ptr<EditorToolbar> editorToolbar_;

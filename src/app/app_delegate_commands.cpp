@@ -95,6 +95,11 @@ CommandReply AppDelegate::runParsedCommand(const InstanceCommand& command) {
     case InstanceCommand::Kind::edit:
         openRegionEditor();
         return {};
+    case InstanceCommand::Kind::shortcuts:
+        return shortcutsCommand(command);
+    case InstanceCommand::Kind::reload:
+        reloadShortcuts();
+        return shortcutsCommand({InstanceCommand::Kind::reload});
     case InstanceCommand::Kind::quit:
         break;
     }

@@ -46,6 +46,7 @@ std::vector<MenuItem> buildStatusMenu(const std::vector<Screen>& screens) {
                             .action = MenuAction::openRegionEditorAction,
                             .keyEquivalent = "e",
                             .modifierMask = modifier::control | modifier::option});
+    menu.push_back(MenuItem{.title = "Shortcuts...", .action = MenuAction::openShortcutsWindow});
     menu.push_back(MenuItem::separatorItem());
     menu.push_back(MenuItem{.title = "Quit",
                             .action = MenuAction::quit,

@@ -21,6 +21,7 @@ enum class MenuAction {
     loadPresetForScreen,
     clearScreenLayout,
     openRegionEditorAction,
+    openShortcutsWindow,
     quit,
 };
 

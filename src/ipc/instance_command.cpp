@@ -8,12 +8,14 @@ namespace vantile {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, InstanceCommand::Kind>, 5> commandNames{{
+constexpr std::array<std::pair<std::string_view, InstanceCommand::Kind>, 7> commandNames{{
     {"presets", InstanceCommand::Kind::presets},
     {"use", InstanceCommand::Kind::use},
     {"clear", InstanceCommand::Kind::clear},
     {"edit", InstanceCommand::Kind::edit},
     {"quit", InstanceCommand::Kind::quit},
+    {"shortcuts", InstanceCommand::Kind::shortcuts},
+    {"reload", InstanceCommand::Kind::reload},
 }};
 
 std::optional<InstanceCommand::Kind> kindNamed(std::string_view word) {
@@ -65,6 +67,10 @@ std::optional<InstanceCommand> parseInstanceCommand(const std::vector<std::strin
     bool presetGiven = false;
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& word = words[i];
+        if (*kind == InstanceCommand::Kind::shortcuts && word == "--edit" && !command.edit) {
+            command.edit = true;
+            continue;
+        }
         if (!takesScreen) {
             return rejected(error, "'" + name + "' takes no arguments");
         }

@@ -11,13 +11,15 @@ namespace vantile {
 
 // The tray menu's actions as words, for `vantile` to send to the running instance: list the
 // screens and presets, choose a preset for a screen, clear a screen's layout, open the region
-// editor, quit. Both sides read the words with the same parser, so a peer's words are checked
-// exactly as the command line checks them.
+// editor, list the shortcuts or open their window, read the shortcuts file again, quit. Both sides
+// read the words with the same parser, so a peer's words are checked exactly as the command line
+// checks them.
 struct InstanceCommand {
-    enum class Kind { presets, use, clear, edit, quit };
+    enum class Kind { presets, use, clear, edit, quit, shortcuts, reload };
     Kind kind = Kind::presets;
     std::string preset{};                // for use: a preset's name or id
     std::optional<std::size_t> screen{}; // numbered from 1; none means the one under the pointer
+    bool edit = false;                   // shortcuts --edit: open the Shortcuts window
 };
 
 // Whether a command line whose first word is this one is an instance command.
@@ -39,6 +41,8 @@ struct CommandReply {
     int exitCode = commandSucceeded;
     std::string text{};
     std::function<void()> afterReply{};
+    // Said on standard error beside a successful answer.
+    std::string notes{};
 };
 
 } // namespace vantile

@@ -62,20 +62,32 @@ std::vector<std::string> splitWords(std::string_view payload) {
 }
 
 std::string encodeReply(const InstanceReply& reply) {
-    return std::to_string(reply.exitCode) + "\n" + reply.text;
+    const std::string head = std::to_string(reply.exitCode) +
+                             (reply.notes.empty() ? "" : " " + std::to_string(reply.notes.size()));
+    return head + "\n" + reply.notes + reply.text;
 }
 
 std::optional<InstanceReply> decodeReply(std::string_view bytes) {
     const auto newline = bytes.find('\n');
-    if (newline == std::string_view::npos || newline == 0 || newline > 3) {
+    if (newline == std::string_view::npos || newline == 0 || newline > 10) {
         return std::nullopt;
     }
+    const char* const lineEnd = bytes.data() + newline;
     int code = 0;
-    const auto [end, ec] = std::from_chars(bytes.data(), bytes.data() + newline, code);
-    if (ec != std::errc() || end != bytes.data() + newline || code < 0 || code > 255) {
+    const auto [end, ec] = std::from_chars(bytes.data(), lineEnd, code);
+    if (ec != std::errc() || end - bytes.data() > 3 || code < 0 || code > 255) {
         return std::nullopt;
     }
-    return InstanceReply{code, std::string(bytes.substr(newline + 1))};
+    std::size_t notes = 0;
+    if (end != lineEnd) {
+        const auto [notesEnd, notesEc] = std::from_chars(end + 1, lineEnd, notes);
+        if (*end != ' ' || notesEc != std::errc() || notesEnd != lineEnd ||
+            notes > bytes.size() - newline - 1) {
+            return std::nullopt;
+        }
+    }
+    const std::string_view rest = bytes.substr(newline + 1);
+    return InstanceReply{code, std::string(rest.substr(notes)), std::string(rest.substr(0, notes))};
 }
 
 } // namespace vantile

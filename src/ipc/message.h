@@ -12,7 +12,8 @@ namespace vantile {
 // says nothing of what then comes of it); "ping" is answered with "pong" once everything that
 // reached the instance before it has been handled. "command" carries the words of a command for the
 // instance, joined by NUL bytes, which no word given on a command line can contain; it is answered
-// with the exit code on one line and then the text to print.
+// with the exit code on one line and then the text to print. Notes for standard error, when there
+// are any, follow the exit code on its line as their length in bytes, and come before the text.
 struct InstanceMessage {
     enum class Kind { url, ping, command };
     Kind kind;
@@ -32,6 +33,8 @@ std::vector<std::string> splitWords(std::string_view payload);
 struct InstanceReply {
     int exitCode = 0;
     std::string text;
+    // For standard error, whatever the exit code.
+    std::string notes{};
 };
 
 std::string encodeReply(const InstanceReply& reply);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
@@ -29,6 +30,7 @@
 #include "ipc/instance_server.h"
 #include "ui/qt/accessibility_onboarding_window.h"
 #include "ui/qt/desktop_event_monitors.h"
+#include "ui/qt/desktop_notifier.h"
 #include "ui/qt/editor/region_editor_toolbar.h"
 #include "ui/qt/editor/region_editor_view.h"
 #include "ui/qt/help_page.h"
@@ -37,6 +39,7 @@
 #include "ui/qt/qt_clock.h"
 #include "ui/qt/queued_screen_changes.h"
 #include "ui/qt/quit_on_signal.h"
+#include "ui/qt/shortcuts_window.h"
 #include "ui/qt/snap_preview_window.h"
 #include "ui/qt/status_menu_presenter.h"
 
@@ -92,18 +95,30 @@ std::optional<std::string> desktopSetting(const std::string& schema, const std::
     return value;
 }
 
-// Said once, when the program is set up: what the window manager does itself at the edges.
-void reportEdgeBehaviours(X11Connection& connection) {
+// What the window manager does itself at the edges.
+std::vector<std::string> edgeBehaviours(X11Connection& connection) {
     const char* home = std::getenv("HOME");
     const char* config = std::getenv("XDG_CONFIG_HOME");
     ConfigFolders folders{
         home ? home : "",
         config && *config == '/' ? std::string(config) : std::string(home ? home : "") + "/.config",
         [](const std::string& path) { return readWholeFile(path); }, desktopSetting};
-    for (const std::string& sentence :
-         competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders)) {
-        std::fprintf(stderr, "vantile: note: %s.\n", sentence.c_str());
-    }
+    return competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders);
+}
+
+// Calls back when the file or its folder changes. Editors often replace a file rather than
+// write it, which ends the watch on the file: it is watched again each time.
+void watchFile(QFileSystemWatcher& watcher, const std::filesystem::path& path,
+               std::function<void()> changed) {
+    const QString file = QString::fromStdString(path.string());
+    watcher.addPath(QString::fromStdString(path.parent_path().string()));
+    watcher.addPath(file);
+    const auto again = [&watcher, file, changed] {
+        watcher.addPath(file);
+        changed();
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, again);
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, again);
 }
 
 // Every window the toolkit makes is numbered from its own connection's range, which the server
@@ -162,6 +177,11 @@ int runGui(int argc, char** argv) {
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
     SnapPreviewWindow preview(overlays);
     AppDelegate* running = nullptr;
+    std::unique_ptr<StatusMenuPresenter> statusMenu;
+    std::unique_ptr<ShortcutsWindow> shortcutsWindow;
+    DesktopNotifier notifier([&] { return statusMenu ? statusMenu->tray() : nullptr; });
+    QFileSystemWatcher watcher;
+    const std::vector<std::string> edgeNotes = edgeBehaviours(*connection);
     const auto toolbarHoldsKeys = [&running] {
         return running && running->editorToolbar() && running->editorToolbar()->holdsKeys();
     };
@@ -191,12 +211,27 @@ int runGui(int argc, char** argv) {
             return std::make_unique<QtEditorToolbar>(screen, regions, screens, toQtGlobal,
                                                      overlays.compositorRunning(),
                                                      std::move(callbacks));
+        },
+        [&](const Notice& notice) { notifier.notify(notice); },
+        [&] { return edgeNotes; },
+        [&](const std::filesystem::path& path, std::function<void()> changed) {
+            watchFile(watcher, path, std::move(changed));
+        },
+        [&] {
+            if (!shortcutsWindow) {
+                shortcutsWindow = std::make_unique<ShortcutsWindow>(*running);
+            }
+            shortcutsWindow->refresh();
+            shortcutsWindow->show();
+            shortcutsWindow->raise();
+            shortcutsWindow->activateWindow();
         }});
     running = &delegate;
-    std::unique_ptr<StatusMenuPresenter> statusMenu;
     delegate.onBuildStatusMenu = [&] {
         statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);
-        reportEdgeBehaviours(*connection);
+        for (const std::string& sentence : edgeNotes) {
+            std::fprintf(stderr, "vantile: note: %s.\n", sentence.c_str());
+        }
     };
 
     QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);

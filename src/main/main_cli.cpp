@@ -104,6 +104,7 @@ int runCommand(const RuntimePaths& paths, const CommandLine& command) {
     if (!answer) {
         return fail("the running instance gave an answer this vantile cannot read");
     }
+    std::fputs(answer->notes.c_str(), stderr);
     std::fputs(answer->text.c_str(), answer->exitCode == 0 ? stdout : stderr);
     return answer->exitCode;
 }

@@ -114,7 +114,7 @@ TEST(StatusMenuPresenter, ShowsTheTreeOnALeftClickRefillsPresetListsAndCarriesOu
     delegate.applicationDidFinishLaunching();
     StatusMenuPresenter presenter(delegate, desktop);
     QMenu* menu = presenter.menu();
-    EXPECT_EQ(titles(menu), "Snap Window|---|Screen 1|Edit Regions...|---|Quit");
+    EXPECT_EQ(titles(menu), "Snap Window|---|Screen 1|Edit Regions...|Shortcuts...|---|Quit");
     for (const auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger}) {
         emit presenter.tray()->activated(reason);
         EXPECT_EQ(menu->isVisible(), reason == QSystemTrayIcon::Trigger);

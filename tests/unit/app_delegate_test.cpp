@@ -163,7 +163,7 @@ TEST(StatusMenu, TopLevelHasOneItemPerScreenBetweenSnapAndEdit) {
         {{1, {0, 0, 1920, 1080}, {}, "Left Monitor"}, {2, {1920, 0, 1280, 1024}, {}, ""}});
     // Screen menus are filled as they open.
     EXPECT_EQ(describe(menu), "Snap Window >12; ---; Left Monitor >0;  >0; Edit Regions... "
-                              "^e786432; ---; Quit ^q1048576 quits; ");
+                              "^e786432; Shortcuts...; ---; Quit ^q1048576 quits; ");
     EXPECT_EQ(describe(*menu[0].submenu),
               "Left Half; Right Half; Top Half; Bottom Half; ---; Left Third; Center Third; Right "
               "Third; ---; Maximize; Center; Restore; ");

@@ -132,10 +132,15 @@ TEST(InstanceMessage, WordsAndAnswersSurviveTheSocketAndDecodingIsStrict) {
         EXPECT_EQ(message->kind, InstanceMessage::Kind::command);
         EXPECT_EQ(splitWords(message->payload), words(joined));
     }
-    const auto reply = decodeReply(encodeReply({2, "vantile: no\nscreen\n"}));
-    EXPECT_EQ(std::pair(reply->exitCode, reply->text),
-              std::pair(2, std::string("vantile: no\nscreen\n")));
-    for (const char* bad : {"", "0", "x\n", "-1\n", "256\n", "1 \n", "0000\n"}) {
+    for (const InstanceReply& sent :
+         {InstanceReply{2, "vantile: no\nscreen\n"}, InstanceReply{0, "a\tb\n", "note\n"}}) {
+        const auto reply = decodeReply(encodeReply(sent));
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(std::tuple(reply->exitCode, reply->text, reply->notes),
+                  std::tuple(sent.exitCode, sent.text, sent.notes));
+    }
+    for (const char* bad :
+         {"", "0", "x\n", "-1\n", "256\n", "1 \n", "0000\n", "0 5\nab", "0 1x\nab"}) {
         EXPECT_FALSE(decodeReply(bad)) << bad;
     }
     EXPECT_EQ(decodeMessage("url\nvantile://show")->payload, "vantile://show");

@@ -143,4 +143,28 @@ ShortcutBindings readShortcutBindings(std::string_view json) {
     return bindings;
 }
 
+std::optional<std::string>
+rewrittenShortcutsFile(std::optional<std::string_view> file,
+                       const std::map<std::string, std::vector<KeyChord>>& chosen) {
+    auto json = file ? nlohmann::json::parse(*file, nullptr, false) : nlohmann::json::object();
+    if (!json.is_object()) {
+        return std::nullopt;
+    }
+    const auto defaults = defaultShortcutChords();
+    for (const auto& [name, chords] : chosen) {
+        if (const auto found = defaults.find(name);
+            found != defaults.end() && found->second == chords) {
+            json.erase(name);
+        } else if (chords.size() == 1) {
+            json[name] = formatChord(chords.front());
+        } else {
+            json[name] = nlohmann::json::array();
+            for (const KeyChord& chord : chords) {
+                json[name].push_back(formatChord(chord));
+            }
+        }
+    }
+    return json.dump(2) + "\n";
+}
+
 } // namespace vantile

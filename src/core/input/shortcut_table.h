@@ -4,6 +4,7 @@
 // bindings read from the shortcuts file over those defaults.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +41,12 @@ struct ShortcutBindings {
 // skipped; a chord given to two commands is used by neither; both keep their defaults then. A
 // file that is no JSON object applies nothing and is one problem.
 ShortcutBindings readShortcutBindings(std::string_view json);
+
+// The file with the chosen commands' chords written into it: a command given its defaults loses
+// its entry, every other entry is kept as it was. None when the file is no JSON object, which
+// is then left to the user rather than overwritten.
+std::optional<std::string>
+rewrittenShortcutsFile(std::optional<std::string_view> file,
+                       const std::map<std::string, std::vector<KeyChord>>& chosen);
 
 } // namespace vantile

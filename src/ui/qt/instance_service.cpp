@@ -48,7 +48,7 @@ std::function<void()> InstanceService::handle(InstanceListener::Received& receiv
         return {};
     }
     CommandReply reply = onCommand(splitWords(message.payload));
-    sendAnswer(received.peer.fd(), encodeReply({reply.exitCode, reply.text}));
+    sendAnswer(received.peer.fd(), encodeReply({reply.exitCode, reply.text, reply.notes}));
     return std::move(reply.afterReply);
 }
 

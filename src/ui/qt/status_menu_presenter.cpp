@@ -94,6 +94,9 @@ void StatusMenuPresenter::trigger(const MenuItem& item) {
     case MenuAction::quit:
         QCoreApplication::quit();
         break;
+    case MenuAction::openShortcutsWindow:
+        delegate_.openShortcutsWindowAction();
+        break;
     case MenuAction::openRegionEditorAction:
         delegate_.openRegionEditorAction();
         break;
