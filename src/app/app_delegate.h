@@ -151,6 +151,8 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     // The shortcuts file as last read; none when there was none.
     std::optional<std::string> shortcutsFile_;
     bool shortcutsRead_ = false;
+    // The file's bad entries as last read.
+    std::string shortcutProblems_;
     std::unique_ptr<OnboardingWindow> onboardingWindow_;
     std::vector<std::unique_ptr<RegionEditorWindow>> editorWindows_;
     std::unique_ptr<EditorToolbar> editorToolbar_;

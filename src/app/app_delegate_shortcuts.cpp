@@ -43,14 +43,17 @@ void AppDelegate::reloadShortcuts() {
     shortcutsFile_ = std::move(file);
     shortcutManager_->start(shortcutsFile_ ? readShortcutBindings(*shortcutsFile_)
                                            : ShortcutBindings{defaultShortcutChords(), {}});
-    if (wasRead && env_.notify) {
-        const auto& report = shortcutManager_->report();
-        if (std::ranges::any_of(report, [](const BindingReport& line) {
-                return line.status == BindingReport::Status::invalid;
-            })) {
-            announceShortcutProblems();
+    // A bad entry is told once, not again with each later change that leaves it.
+    std::string invalid;
+    for (const BindingReport& line : shortcutManager_->report()) {
+        if (line.status == BindingReport::Status::invalid) {
+            invalid += line.command + line.chord + line.reason + "\n";
         }
     }
+    if (wasRead && !invalid.empty() && invalid != shortcutProblems_) {
+        announceShortcutProblems();
+    }
+    shortcutProblems_ = invalid;
 }
 
 bool AppDelegate::saveShortcuts(const std::map<std::string, std::vector<KeyChord>>& chosen) {

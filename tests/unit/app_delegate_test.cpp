@@ -10,6 +10,8 @@
 
 #include "app/edge_behaviours.h"
 #include "app/preset_listing.h"
+#include "base/file_io.h"
+#include "core/input/key_chords.h"
 #include "unit/desktop_test.h"
 
 namespace vantile {
@@ -24,6 +26,10 @@ class AppTest : public test::DesktopTest {
         AppEnvironment env = test::fakeAppEnvironment(desktop, preview, regions);
         env.activate = [this] { ++activations; };
         env.terminate = [this] { ++terminations; };
+        env.notify = [this](const Notice& notice) { notices.push_back(notice); };
+        env.watchFile = [this](const std::filesystem::path&, std::function<void()> changed) {
+            fileChanged = std::move(changed);
+        };
         app = std::make_unique<AppDelegate>(std::move(env));
         app->applicationDidFinishLaunching();
     }
@@ -49,6 +55,8 @@ class AppTest : public test::DesktopTest {
 
     int activations = 0;
     int terminations = 0;
+    std::vector<Notice> notices;
+    std::function<void()> fileChanged;
     std::unique_ptr<AppDelegate> app;
 };
 
@@ -68,15 +76,55 @@ TEST_F(AppDelegateTest, TrustedAtLaunchSetsUpAtOnceAndSnapsWithoutPolling) {
     EXPECT_EQ(frame(focused), (Rect{720, 25, 720, 875})) << "shortcuts work at once";
 }
 
-// The user's bindings in shortcuts.json beside the chosen presets are the ones registered.
-TEST_F(AppDelegateTest, ShortcutsFileBindingsReplaceTheDefaultsTheyName) {
-    std::ofstream(config.path() / "shortcuts.json")
-        << R"({"leftHalf": "Super+H", "rightHalf": ""})";
+// The user's bindings in shortcuts.json beside the chosen presets are the ones registered; a key
+// another program holds and a bad entry are told once, with a free key offered; a change to the
+// file applies at once.
+TEST_F(AppDelegateTest, ShortcutsFileAppliesAtOnceAndTakenOrBadBindingsAreToldOnce) {
+    const auto file = config.path() / "shortcuts.json";
+    std::ofstream(file) << R"({"leftHalf": "Super+H", "rightHalf": "", "nope": "U"})";
+    desktop.shortcuts.taken = {*parseChord("Ctrl+Alt+Up")};
     launch();
     desktop.pressKey({124, ShortcutManager::controlOption});
     EXPECT_EQ(frame(focused), unmoved) << "rightHalf has no key";
     desktop.pressKey({4, modifier::command});
     EXPECT_EQ(frame(focused), (Rect{0, 25, 720, 875}));
+    const std::string listing = app->runCommand({"shortcuts"}).text;
+    for (const char* line :
+         {"Super+H\tleftHalf\tactive\n", "\trightHalf\tunbound\n", "Ctrl+Alt+Up\ttopHalf\ttaken\n",
+          "\"U\"\tnope\tinvalid\tno such command\n"}) {
+        EXPECT_NE(listing.find(line), std::string::npos) << line << " in " << listing;
+    }
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].body.find("Another program holds Ctrl+Alt+Up (topHalf)."),
+              std::string::npos)
+        << notices[0].body;
+    EXPECT_NE(notices[0].body.find("nope: no such command"), std::string::npos);
+    EXPECT_EQ(notices[0].actionLabel, "Use Ctrl+Alt+Super+Up");
+
+    notices[0].action();
+    EXPECT_EQ(*readWholeFile(file),
+              "{\n  \"leftHalf\": \"Super+H\",\n  \"nope\": \"U\",\n  "
+              "\"rightHalf\": \"\",\n  \"topHalf\": \"Ctrl+Alt+Super+Up\"\n}\n");
+    desktop.pressKey({126, ShortcutManager::controlOption | modifier::command});
+    EXPECT_EQ(frame(focused), (Rect{0, 25, 1440, 437.5})) << "the free key took over at once";
+
+    std::ofstream(file) << R"({"leftHalf": "Ctrl+Alt+L"})";
+    fileChanged();
+    desktop.pressKey({4, modifier::command});
+    EXPECT_EQ(frame(focused), (Rect{0, 25, 1440, 437.5})) << "Super+H no longer";
+    desktop.pressKey({37, ShortcutManager::controlOption});
+    EXPECT_EQ(frame(focused), (Rect{0, 25, 720, 875}));
+    EXPECT_EQ(notices.size(), 1u) << "a good file is not announced";
+
+    std::ofstream(file) << "{oops";
+    const CommandReply reload = app->runCommand({"reload"});
+    EXPECT_EQ(reload.exitCode, commandSucceeded);
+    EXPECT_NE(reload.notes.find("the file is no JSON object"), std::string::npos);
+    EXPECT_EQ(notices.size(), 2u);
+    desktop.pressKey({124, ShortcutManager::controlOption | 0xA00000});
+    EXPECT_EQ(frame(focused), (Rect{720, 25, 720, 875})) << "the defaults, with a broken file";
+    EXPECT_FALSE(app->saveShortcuts({{"leftHalf", {}}})) << "a broken file is not overwritten";
+    EXPECT_EQ(*readWholeFile(file), "{oops");
 }
 
 TEST_F(AppDelegateTest, UntrustedShowsOnboardingPollsAndSetsUpOnceWithinOnePollOfTheGrant) {
