@@ -21,7 +21,7 @@ bool sizeRight(const Rect& frame, const Rect& target) {
 
 void VerifiedFrameWriter::write(const WindowRef& window, const Rect& frame) {
     window_.raise(window);
-    writeFrame(window, frame);
+    window_.setFrame(window, frame);
     for (int pass = 0; pass < verificationPasses; ++pass) {
         if (verifyAndCorrect(window, frame)) {
             break;
@@ -30,14 +30,6 @@ void VerifiedFrameWriter::write(const WindowRef& window, const Rect& frame) {
     if (const auto now = window_.frame(window); now && !positionRight(*now, frame)) {
         window_.setPosition(window, frame.origin());
     }
-}
-
-void VerifiedFrameWriter::writeFrame(const WindowRef& window, const Rect& frame) {
-    // Size first so the position fits on screen, and again after moving because some window
-    // managers clamp the size to the screen area at the old position.
-    window_.setSize(window, frame.size());
-    window_.setPosition(window, frame.origin());
-    window_.setSize(window, frame.size());
 }
 
 // One pass: waits, reads back, corrects what is off. True when nothing needs correcting or the

@@ -1,7 +1,7 @@
 #pragma once
 
 // Writing a frame where the window manager or the program may adjust or refuse a request: a
-// fixed sequence of raise, size, position, size, then up to two passes that read the result back
+// fixed sequence of raise and the frame, then up to two passes that read the result back
 // and correct what is off, and a last look at the position.
 
 #include <cstdint>
@@ -19,6 +19,14 @@ class WindowAttributes {
     virtual std::optional<Rect> frame(const WindowRef& window) = 0;
     virtual void setPosition(const WindowRef& window, const Point& position) = 0;
     virtual void setSize(const WindowRef& window, const Size& size) = 0;
+    // Both at once where the desktop can take them together; otherwise size first so that the
+    // position fits on screen, and again after moving because some window managers clamp the
+    // size to the screen area at the old position.
+    virtual void setFrame(const WindowRef& window, const Rect& frame) {
+        setSize(window, frame.size());
+        setPosition(window, frame.origin());
+        setSize(window, frame.size());
+    }
     // To the front, out of any maximized or full-screen state, which would otherwise keep or
     // undo the frame written next.
     virtual void raise(const WindowRef& window) = 0;
@@ -36,7 +44,6 @@ class VerifiedFrameWriter {
     static constexpr std::uint32_t verificationSleepMicros = 25000;
 
   private:
-    void writeFrame(const WindowRef& window, const Rect& frame);
     bool verifyAndCorrect(const WindowRef& window, const Rect& frame);
 
     WindowAttributes& window_;

@@ -10,38 +10,20 @@ std::int64_t appIdFor(xcb_window_t window, std::optional<std::uint32_t> pid) {
     return pid && *pid > 0 ? std::int64_t{*pid} : -std::int64_t{window};
 }
 
-bool belongsTo(X11Connection& connection, xcb_window_t window, const AppRef& app) {
-    if (app.pid < 0) {
-        return std::int64_t{window} == -app.pid && windowExists(connection, window);
-    }
-    return processIdOf(connection, window) == app.pid;
-}
-
-std::vector<xcb_window_t> withPid(X11Connection& connection,
-                                  const std::vector<std::uint32_t>& windows, std::int64_t pid) {
-    std::vector<PendingProperty> requests;
-    for (std::uint32_t window : windows) {
-        requests.push_back(requestProperty(connection, window, connection.atom("_NET_WM_PID"),
-                                           XCB_ATOM_CARDINAL, 1));
-    }
-    std::vector<xcb_window_t> matching;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        const auto windowPid = firstValue(takeValues(requests[i], XCB_ATOM_CARDINAL));
-        if (windowPid && std::int64_t{*windowPid} == pid) {
-            matching.push_back(windows[i]);
-        }
-    }
-    return matching;
-}
-
 } // namespace
 
-bool windowManagerAnnounced(X11Connection& connection) {
+bool windowManagerAnnounced(X11Connection& connection, xcb_window_t* known) {
     const xcb_atom_t checkAtom = connection.atom("_NET_SUPPORTING_WM_CHECK");
     PendingProperty checkRequest =
         requestProperty(connection, connection.root(), checkAtom, XCB_ATOM_WINDOW, 1);
     PendingProperty supportedRequest = requestProperty(
         connection, connection.root(), connection.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    // The check window found last time is read along with the root: one round trip, not two.
+    const xcb_window_t guess = known ? *known : xcb_window_t{XCB_WINDOW_NONE};
+    PendingProperty guessRequest;
+    if (guess != XCB_WINDOW_NONE) {
+        guessRequest = requestProperty(connection, guess, checkAtom, XCB_ATOM_WINDOW, 1);
+    }
     const auto check = firstValue(takeValues(checkRequest, XCB_ATOM_WINDOW));
     const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
     if (!check || *check == XCB_WINDOW_NONE || !supported ||
@@ -50,9 +32,14 @@ bool windowManagerAnnounced(X11Connection& connection) {
     }
     // A window manager that died leaves its property behind on the root; its check window
     // then no longer exists or no longer names itself.
-    PendingProperty selfRequest =
-        requestProperty(connection, *check, checkAtom, XCB_ATOM_WINDOW, 1);
-    return firstValue(takeValues(selfRequest, XCB_ATOM_WINDOW)) == check;
+    if (*check != guess) {
+        guessRequest = requestProperty(connection, *check, checkAtom, XCB_ATOM_WINDOW, 1);
+    }
+    const bool announced = firstValue(takeValues(guessRequest, XCB_ATOM_WINDOW)) == check;
+    if (known) {
+        *known = announced ? *check : xcb_window_t{XCB_WINDOW_NONE};
+    }
+    return announced;
 }
 
 std::optional<std::string> windowManagerName(X11Connection& connection) {
@@ -86,9 +73,11 @@ std::optional<xcb_window_t> activeWindow(X11Connection& connection) {
 
 std::optional<AppRef> focusedApplication(X11Connection& connection) {
     const std::optional<xcb_window_t> active = activeWindow(connection);
-    if (!active) {
-        return std::nullopt;
-    }
+    return active ? applicationOf(connection, *active) : std::nullopt;
+}
+
+std::optional<AppRef> applicationOf(X11Connection& connection, xcb_window_t window) {
+    const std::optional<xcb_window_t> active = window;
     PendingProperty typeRequest =
         requestProperty(connection, *active, connection.atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
     PendingProperty pidRequest =
@@ -106,31 +95,6 @@ std::optional<AppRef> focusedApplication(X11Connection& connection) {
     return AppRef{appIdFor(*active, firstValue(pid))};
 }
 
-std::optional<xcb_window_t> focusedWindowOf(X11Connection& connection, const AppRef& app) {
-    const std::optional<xcb_window_t> active = activeWindow(connection);
-    if (!active || !belongsTo(connection, *active, app)) {
-        return std::nullopt;
-    }
-    return active;
-}
-
-std::optional<std::vector<xcb_window_t>> windowsOf(X11Connection& connection, const AppRef& app) {
-    if (app.pid < 0) {
-        const auto window = static_cast<xcb_window_t>(-app.pid);
-        if (!windowExists(connection, window)) {
-            return std::nullopt;
-        }
-        return std::vector<xcb_window_t>{window};
-    }
-    PendingProperty listRequest = requestProperty(
-        connection, connection.root(), connection.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
-    const auto clients = takeValues(listRequest, XCB_ATOM_WINDOW);
-    if (!clients) {
-        return std::nullopt;
-    }
-    return withPid(connection, *clients, app.pid);
-}
-
 std::optional<std::int64_t> processIdOf(X11Connection& connection, xcb_window_t window) {
     PendingProperty request =
         requestProperty(connection, window, connection.atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 1);
@@ -139,11 +103,6 @@ std::optional<std::int64_t> processIdOf(X11Connection& connection, xcb_window_t 
         return std::nullopt;
     }
     return std::int64_t{*pid};
-}
-
-bool windowExists(X11Connection& connection, xcb_window_t window) {
-    return takeReply(connection, &xcb_get_window_attributes_reply,
-                     xcb_get_window_attributes(connection.raw(), window)) != nullptr;
 }
 
 } // namespace vantile

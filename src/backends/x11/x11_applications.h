@@ -26,27 +26,20 @@ struct AppRef {
 
 // A window manager runs and announces itself: the root's _NET_SUPPORTING_WM_CHECK names a live
 // window that names itself the same way, and _NET_SUPPORTED lists _NET_ACTIVE_WINDOW.
-bool windowManagerAnnounced(X11Connection& connection);
+// `known`, when given, keeps the check window found from one call to the next.
+bool windowManagerAnnounced(X11Connection& connection, xcb_window_t* known = nullptr);
 // The name the window manager gives its check window; none when it announces no name.
 std::optional<std::string> windowManagerName(X11Connection& connection);
 
 // The root's _NET_ACTIVE_WINDOW, or none.
 std::optional<xcb_window_t> activeWindow(X11Connection& connection);
 
-// The application owning the active window; none when no window is active, it has gone, or it is
-// the desktop or a panel.
+// The application owning the window (one round trip), or the active window; none when no window
+// is active, it has gone, or it is the desktop or a panel.
+std::optional<AppRef> applicationOf(X11Connection& connection, xcb_window_t window);
 std::optional<AppRef> focusedApplication(X11Connection& connection);
-
-// The active window when it belongs to the application.
-std::optional<xcb_window_t> focusedWindowOf(X11Connection& connection, const AppRef& app);
-
-// The application's windows in _NET_CLIENT_LIST (for one without a pid: its window); none when
-// they cannot be read or the window of a pid-less application has gone.
-std::optional<std::vector<xcb_window_t>> windowsOf(X11Connection& connection, const AppRef& app);
 
 // _NET_WM_PID, if the window has one.
 std::optional<std::int64_t> processIdOf(X11Connection& connection, xcb_window_t window);
-
-bool windowExists(X11Connection& connection, xcb_window_t window);
 
 } // namespace vantile

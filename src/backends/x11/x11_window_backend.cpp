@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "backends/x11/x11_applications.h"
 #include "backends/x11/x11_monitors.h"
@@ -40,26 +41,21 @@ X11WindowBackend::X11WindowBackend(X11Connection& connection, Clock& clock)
 }
 
 bool X11WindowBackend::isTrusted() {
-    return windowManagerAnnounced(connection_);
+    return windowManagerAnnounced(connection_, &checkWindow_);
 }
 
 std::optional<AppRef> X11WindowBackend::focusedApplication() {
     return vantile::focusedApplication(connection_);
 }
 
+// The active window stands for the application in front and is its focused window, read once:
+// reading it again would only let it change in between.
 std::optional<WindowRef> X11WindowBackend::activeWindow() {
-    const auto app = focusedApplication();
-    if (!app) {
+    const std::optional<xcb_window_t> active = vantile::activeWindow(connection_);
+    if (!active || !applicationOf(connection_, *active)) {
         return std::nullopt;
     }
-    if (const std::optional<xcb_window_t> window = focusedWindowOf(connection_, *app)) {
-        return identity_.refFor(*window);
-    }
-    const auto windows = windowsOf(connection_, *app);
-    if (!windows || windows->empty()) {
-        return std::nullopt;
-    }
-    return identity_.refFor(windows->front());
+    return identity_.refFor(*active);
 }
 
 std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
@@ -156,6 +152,16 @@ void X11WindowBackend::setSize(const WindowRef& window, const Size& size) {
     }
 }
 
+// A request names position and size together: the window manager sees the new size at the new
+// position, where it fits, and moves the window once.
+void X11WindowBackend::setFrame(const WindowRef& window, const Rect& frame) {
+    if (const std::optional<xcb_window_t> live = identity_.windowOf(window)) {
+        intended_ = {*live, frame};
+        writeFrame(*live, frame);
+        activate(*live);
+    }
+}
+
 void X11WindowBackend::raise(const WindowRef& window) {
     const std::optional<xcb_window_t> live = identity_.windowOf(window);
     if (!live) {
@@ -172,7 +178,16 @@ void X11WindowBackend::raise(const WindowRef& window) {
             writeFrame(target, *frame);
         }
     }
-    sendToWindowManager(connection_, target, connection_.atom("_NET_ACTIVE_WINDOW"),
+    // Brought to the front with the frame written next, which the window manager then carries
+    // out first: the window moves without waiting for the restacking.
+    activateAfterWrite_ = target;
+}
+
+void X11WindowBackend::activate(xcb_window_t window) {
+    if (std::exchange(activateAfterWrite_, XCB_WINDOW_NONE) != window) {
+        return;
+    }
+    sendToWindowManager(connection_, window, connection_.atom("_NET_ACTIVE_WINDOW"),
                         {kSourcePager, XCB_CURRENT_TIME, 0, 0, 0});
     connection_.flush();
     connection_.drainEvents();

@@ -41,12 +41,18 @@ class X11WindowBackend : public WindowControl, public WindowAttributes {
 
     void setPosition(const WindowRef& window, const Point& position) override;
     void setSize(const WindowRef& window, const Size& size) override;
+    void setFrame(const WindowRef& window, const Rect& frame) override;
     void raise(const WindowRef& window) override;
 
     std::optional<AppRef> focusedApplication();
     std::optional<std::int64_t> processId(const WindowRef& window);
 
   private:
+    // The window manager's check window as last found.
+    xcb_window_t checkWindow_ = XCB_WINDOW_NONE;
+    // Raised, to be activated once its frame has been asked for.
+    xcb_window_t activateAfterWrite_ = XCB_WINDOW_NONE;
+    void activate(xcb_window_t window);
     std::optional<Rect> visibleFrame(xcb_window_t window);
     void writeFrame(xcb_window_t window, const Rect& visible);
     std::optional<Rect> frameToWrite(xcb_window_t window, const std::optional<Point>& position,
