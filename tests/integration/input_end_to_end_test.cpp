@@ -7,10 +7,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <ranges>
+#include <set>
+#include <sstream>
 
 #include "support/titled_windows.h"
 #include "support/vantile_program.h"
 #include "support/wait.h"
+#include "support/xcb_handles.h"
 
 namespace vantile::test {
 namespace {
@@ -77,6 +81,117 @@ TEST_F(InputWithCapsLockOn, ShortcutsNeedExactlyTheirModifiersNumLockAsideAndUse
     EXPECT_EQ(window->visibleFrameInRoot(), (Rect{1280, 0, 640, 1080})) << "Ctrl+Alt+U, rebound";
     keys({XK_Super_L, XK_h});
     EXPECT_TRUE(window->landsAt({0, 0, 640, 1080})) << "Super+H, leftThird's key in the file";
+}
+
+// A key that snaps is the program's alone; one whose command would do nothing goes on to the
+// focused client. Held, it repeats. The file is read again when it changes, and a bad entry is
+// named while the good ones apply.
+TEST_F(InputEndToEnd, ClaimedKeysSkipTheClientUnusedOnesReachItAndTheFileAppliesAtOnce) {
+    window->keyPresses();
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080}));
+    EXPECT_EQ(std::ranges::count(window->keyPresses(), input->keycodeOf(XK_Left)), 0)
+        << "the client was sent the claimed Left";
+    // Held, the key repeats (after the server's delay): the window goes through the thirds.
+    const std::vector held{input->keycodeOf(XK_Control_L), input->keycodeOf(XK_Alt_L),
+                           input->keycodeOf(XK_bracketright)};
+    std::ranges::for_each(held, [&](auto key) { input->pressKey(key); });
+    input->sync();
+    std::set<double> visited;
+    waitUntil([&] { return visited.insert(window->visibleFrameInRoot().x), visited.size() == 3; },
+              4000ms, 5ms);
+    std::ranges::for_each(held | std::views::reverse, [&](auto key) { input->releaseKey(key); });
+    settle();
+    EXPECT_EQ(visited, (std::set<double>{0, 640, 1280})) << "held Ctrl+Alt+] stepped no further";
+    keys({XK_Control_L, XK_Alt_L, XK_3});
+    EXPECT_TRUE(window->landsAt({1280, 0, 640, 1080}));
+    window->keyPresses();
+    keys({XK_Alt_L, XK_Right});
+    const std::vector<xcb_keycode_t> altRight{input->keycodeOf(XK_Alt_L),
+                                              input->keycodeOf(XK_Right)};
+    EXPECT_EQ(window->keyPresses(), altRight)
+        << "no third further right: Alt+Right is the client's";
+    ASSERT_EQ(vantile->run({"clear"}).exitCode, 0);
+    keys({XK_Alt_L, XK_Left});
+    EXPECT_EQ(std::ranges::count(window->keyPresses(), input->keycodeOf(XK_Left)), 1)
+        << "with no layout Alt+Left is the client's";
+    EXPECT_EQ(window->visibleFrameInRoot(), (Rect{1280, 0, 640, 1080}));
+
+    ASSERT_EQ(vantile->run({"use", "00000000-0000-0000-0000-000000000002"}).exitCode, 0);
+    const auto listed = [&](const std::string& line) {
+        return waitUntil(
+            [&] { return vantile->run({"shortcuts"}).output.find(line) != std::string::npos; },
+            3000ms);
+    };
+    std::ofstream(configDir / "shortcuts.json") << R"({"leftThird": "Super+J"})";
+    ASSERT_TRUE(listed("Super+J\tleftThird\tactive\n")) << "the change was not applied";
+    keys({XK_Super_L, XK_h});
+    EXPECT_EQ(window->visibleFrameInRoot(), (Rect{1280, 0, 640, 1080})) << "Super+H, let go";
+    keys({XK_Super_L, XK_j});
+    EXPECT_TRUE(window->landsAt({0, 0, 640, 1080})) << "Super+J, the new key";
+
+    std::ofstream(configDir / "shortcuts.json")
+        << R"({"rightThird": "Super+K", "nope": "X", "center": "Ctrl+Alt+Q+"})";
+    const CommandResult reload = vantile->run({"reload"});
+    EXPECT_EQ(reload.exitCode, 0);
+    EXPECT_NE(reload.output.find("nope \"X\": no such command"), std::string::npos)
+        << reload.output;
+    EXPECT_NE(reload.output.find("\"Ctrl+Alt+Q+\" is no chord"), std::string::npos);
+    EXPECT_TRUE(listed("\"X\"\tnope\tinvalid\tno such command\n"));
+    keys({XK_Super_L, XK_k});
+    EXPECT_TRUE(window->landsAt({1280, 0, 640, 1080})) << "the good entry applies";
+    keys({XK_Control_L, XK_Alt_L, XK_c});
+    EXPECT_TRUE(window->landsAt({640, 0, 640, 1080})) << "center keeps its default key";
+}
+
+// Openbox as it comes holds Ctrl+Alt+arrows for its desktops: those stay its own, are reported,
+// and the free key offered instead works once written to the file.
+struct StockOpenbox : ::testing::Test, ProgramSession {
+    StockOpenbox() : ProgramSession(WmKind::StockOpenbox, 1920, 1080) {}
+    std::uint32_t currentDesktop() {
+        xcb_connection_t* c = desktop.server->connection();
+        const auto value =
+            readProperty32(c, desktop.server->root(), Atoms(c)("_NET_CURRENT_DESKTOP"));
+        return value && !value->empty() ? value->front() : 99;
+    }
+};
+
+TEST_F(StockOpenbox, ItsKeysAreReportedTakenAndLeftToItTheOthersAndTheOfferedOnesWork) {
+    const CommandResult listing = vantile->run({"shortcuts"});
+    ASSERT_EQ(listing.exitCode, 0);
+    std::istringstream lines(listing.output);
+    std::set<std::string> taken;
+    std::size_t active = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.ends_with("\ttaken")) {
+            taken.insert(line.substr(0, line.find('\t')));
+        }
+        active += line.ends_with("\tactive");
+    }
+    EXPECT_EQ(taken, (std::set<std::string>{"Ctrl+Alt+Left", "Ctrl+Alt+Right", "Ctrl+Alt+Up",
+                                            "Ctrl+Alt+Down"}))
+        << listing.output;
+    EXPECT_EQ(active, 22u) << listing.output;
+    EXPECT_NE(listing.output.find("vantile: note: "), std::string::npos) << "the edge warp";
+
+    keys({XK_Control_L, XK_Alt_L, XK_Right});
+    EXPECT_TRUE(waitUntil([&] { return currentDesktop() == 1; }, 2000ms));
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
+    EXPECT_TRUE(waitUntil([&] { return currentDesktop() == 0; }, 2000ms));
+    EXPECT_EQ(window->visibleFrameInRoot(), start) << "a taken key moved the window";
+    keys({XK_Control_L, XK_Alt_L, XK_u});
+    EXPECT_TRUE(window->landsAt({0, 0, 640, 1080})) << "Ctrl+Alt+U, not taken";
+
+    std::ofstream(configDir / "shortcuts.json") << R"({"leftHalf": "Ctrl+Alt+Super+Left"})";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return vantile->run({"shortcuts"})
+                       .output.find("Ctrl+Alt+Super+Left\tleftHalf\tactive") != std::string::npos;
+        },
+        3000ms));
+    keys({XK_Control_L, XK_Alt_L, XK_Super_L, XK_Left});
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080})) << "the offered key";
+    EXPECT_EQ(currentDesktop(), 0u);
 }
 
 // Motion is heard only while the button is held, from the moment the program saw the press (a

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "support/titled_windows.h"
 #include "support/wait.h"
@@ -40,11 +41,12 @@ ClientWindow::ClientWindow(XcbConnection connection, xcb_window_t root, ClientWi
     xcb_connection_t* c = connection_.get();
     const xcb_screen_t& screen = *xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     id_ = xcb_generate_id(c);
-    const std::uint32_t values[] = {screen.white_pixel};
+    const std::uint32_t values[] = {screen.white_pixel, XCB_EVENT_MASK_KEY_PRESS};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, id_, root_, std::int16_t(options_.x),
                       std::int16_t(options_.y), std::uint16_t(options_.width),
                       std::uint16_t(options_.height), std::uint16_t(options_.borderWidth),
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual, XCB_CW_BACK_PIXEL, values);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     const auto text = [&](xcb_atom_t property, xcb_atom_t type, const std::string& bytes) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, property, type, 8,
                             std::uint32_t(bytes.size()), bytes.data());
@@ -194,6 +196,18 @@ void ClientWindow::destroy() {
     if (!waitUntil([&] { return !listedAsClient(); }, kDeadline)) {
         throw HarnessError("the window manager still lists the destroyed window after 5 s");
     }
+}
+
+std::vector<xcb_keycode_t> ClientWindow::keyPresses() {
+    roundTrip(connection());
+    std::vector<xcb_keycode_t> keys;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection())) {
+        if ((event->response_type & 0x7f) == XCB_KEY_PRESS) {
+            keys.push_back(reinterpret_cast<xcb_key_press_event_t*>(event)->detail);
+        }
+        std::free(event);
+    }
+    return keys;
 }
 
 } // namespace vantile::test

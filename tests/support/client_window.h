@@ -76,6 +76,9 @@ class ClientWindow {
     // target's; the failure says where the window stands instead.
     ::testing::AssertionResult landsAt(const Rect& target, double tolerance = 0);
 
+    // The X key codes of the key presses the window was sent since the last call.
+    std::vector<xcb_keycode_t> keyPresses();
+
     // Destroys the window and waits until the window manager has let go of it.
     void destroy();
 

@@ -53,6 +53,9 @@ ProcessOptions windowManagerOptions(WmKind kind, const ProgramHome& home) {
     case WmKind::Xfwm4: // reads its settings over a session bus of its own
         options.argv = {"dbus-run-session", "xfwm4"};
         break;
+    case WmKind::StockOpenbox: // the fresh home has no configuration: the system's is read
+        options.argv = {"openbox", "--sm-disable"};
+        break;
     }
     return options;
 }
@@ -143,7 +146,8 @@ void XServer::setMonitors(const std::vector<WantedMonitor>& wanted) {
 }
 
 std::string_view nameOf(WmKind kind) {
-    constexpr std::string_view names[] = {"Openbox", "IceWM", "Fluxbox", "i3", "xfwm4"};
+    constexpr std::string_view names[] = {"Openbox", "IceWM", "Fluxbox",
+                                          "i3",      "xfwm4", "StockOpenbox"};
     return names[static_cast<int>(kind)];
 }
 

@@ -54,8 +54,9 @@ class XServer {
 };
 
 // Openbox with a configuration that binds no keys, IceWM with a private configuration whose
-// taskbar reserves the bottom, Fluxbox and xfwm4 as they come, i3 with the test's clients floating.
-enum class WmKind { Openbox, IceWM, Fluxbox, I3, Xfwm4 };
+// taskbar reserves the bottom, Fluxbox and xfwm4 as they come, i3 with the test's clients floating,
+// and Openbox as it comes (four desktops, Ctrl+Alt+arrows switch between them).
+enum class WmKind { Openbox, IceWM, Fluxbox, I3, Xfwm4, StockOpenbox };
 std::string_view nameOf(WmKind kind);
 inline void PrintTo(WmKind kind, std::ostream* out) {
     *out << nameOf(kind);

@@ -25,6 +25,9 @@ class InputInjector {
 
     // Presses the keys (X key codes, evdev code + 8) in order, and releases them in reverse order.
     void chord(const std::vector<xcb_keycode_t>& keys);
+    // Holds a key down, which the server repeats, until it is released.
+    void pressKey(xcb_keycode_t key) { fake(XCB_KEY_PRESS, key); }
+    void releaseKey(xcb_keycode_t key) { fake(XCB_KEY_RELEASE, key); }
 
     // Physical button numbers, before the server's button mapping.
     void pressButton(std::uint8_t button) { fake(XCB_BUTTON_PRESS, button); }

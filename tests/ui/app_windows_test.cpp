@@ -4,13 +4,16 @@
 // Qt shows it: the tree's titles and order, opened by a left click on the tray icon, preset lists
 // refilled with their check marks each time they open, choices reaching the program. The monitor
 // for key presses to the program's own windows: each press seen once, in the key codes and flags of
-// the shortcut tables, and a press a handler claims kept from the widget.
+// the shortcut tables, and a press a handler claims kept from the widget. The Shortcuts window.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QKeySequenceEdit>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -18,6 +21,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -25,12 +29,15 @@
 
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_input.h"
+#include "base/file_io.h"
+#include "core/input/key_chords.h"
 #include "fake/fake_app_environment.h"
 #include "fake/fake_desktop.h"
 #include "support/desktop.h"
 #include "support/temp_dir.h"
 #include "ui/qt/accessibility_onboarding_window.h"
 #include "ui/qt/desktop_event_monitors.h"
+#include "ui/qt/shortcuts_window.h"
 #include "ui/qt/status_menu_presenter.h"
 #include "ui/test_application.h"
 
@@ -181,6 +188,53 @@ TEST(DesktopEventMonitors, OwnWindowsKeysAreTranslatedAndSwallowedOnlyWhenClaime
     press(113, 0x04 | 0x08);
     EXPECT_EQ(seen.size(), 2u) << "a removed monitor hears nothing";
     EXPECT_EQ(widget.presses, 2);
+}
+
+// Every command a row with its key; the taken one marked; the free keys, the defaults and an edit
+// each written to the file and in force at once.
+TEST(ShortcutsWindow, ShowsRowsAndMarksAndWritesFreeKeysDefaultsAndEdits) {
+    TestApplication app;
+    FakeDesktop desktop;
+    desktop.addScreen({0, 0, 1440, 900}, {0, 0, 1440, 875});
+    const std::uint64_t window = desktop.addFocusedWindow({100, 100, 400, 300});
+    desktop.shortcuts.taken = {*parseChord("Ctrl+Alt+Left")};
+    TempDir config;
+    const auto file = config.path() / "shortcuts.json";
+    std::ofstream(file) << R"({"rightHalf": "Super+R", "nope": "X"})";
+    RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
+    NoSnapPreview preview;
+    AppDelegate delegate{fakeAppEnvironment(desktop, preview, regions)};
+    delegate.applicationDidFinishLaunching();
+    ShortcutsWindow shortcuts(delegate);
+    const auto row = [&](const std::string& command) {
+        const auto& rows = shortcuts.rows();
+        const auto found = std::ranges::find(rows, command, &ShortcutsWindow::Row::command);
+        return found->keys->keySequence().toString(QKeySequence::PortableText).toStdString() + "|" +
+               found->mark->text().toStdString();
+    };
+    EXPECT_EQ(shortcuts.rows().size(), 31u);
+    EXPECT_EQ(row("leftHalf"), "Ctrl+Alt+Left|Ctrl+Alt+Left is taken by another program");
+    EXPECT_EQ(row("rightHalf"), "Meta+R|");
+    EXPECT_EQ(row("topLeft"), "|");
+    EXPECT_EQ(row("nextRegion"), "Ctrl+Alt+]|");
+    EXPECT_TRUE(shortcuts.message()->text().contains("nope \"X\": no such command"));
+
+    ASSERT_TRUE(shortcuts.freeKeysButton()->isEnabled());
+    QTest::mouseClick(shortcuts.freeKeysButton(), Qt::LeftButton);
+    EXPECT_EQ(row("leftHalf"), "Meta+Ctrl+Alt+Left|");
+    desktop.pressKey({123, modifier::control | modifier::option | modifier::command}, true);
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 875})) << "the free key works";
+
+    QTest::mouseClick(shortcuts.restoreButton(), Qt::LeftButton);
+    EXPECT_EQ(row("rightHalf"), "Ctrl+Alt+Right|") << "shown before it is saved";
+    const auto topLeft =
+        std::ranges::find(shortcuts.rows(), "topLeft", &ShortcutsWindow::Row::command);
+    topLeft->keys->setKeySequence(QKeySequence("Ctrl+Alt+Home"));
+    QTest::mouseClick(shortcuts.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(*readWholeFile(file), "{\n  \"nope\": \"X\",\n  \"topLeft\": \"Ctrl+Alt+Home\"\n}\n");
+    EXPECT_EQ(row("leftHalf"), "Ctrl+Alt+Left|Ctrl+Alt+Left is taken by another program");
+    desktop.pressKey({115, modifier::control | modifier::option | 0x800000}, true);
+    EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 437.5})) << "the edited key works";
 }
 
 } // namespace
