@@ -8,7 +8,7 @@ what=${1:-test}
 build_pkgs=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev libgl-dev
-  libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
+  libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev
   libgtest-dev libgmock-dev nlohmann-json3-dev uuid-dev
 )
 run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool netpbm desktop-file-utils)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ranges>
@@ -142,6 +143,34 @@ TEST_F(InputEndToEnd, ClaimedKeysSkipTheClientUnusedOnesReachItAndTheFileApplies
     EXPECT_TRUE(window->landsAt({1280, 0, 640, 1080})) << "the good entry applies";
     keys({XK_Control_L, XK_Alt_L, XK_c});
     EXPECT_TRUE(window->landsAt({640, 0, 640, 1080})) << "center keeps its default key";
+}
+
+// The grabs follow Num Lock to another modifier, and a program that holds the keyboard (a screen
+// locker) hears every key itself.
+TEST_F(InputEndToEnd, GrabsFollowAMovedNumLockAndAHeldKeyboardKeepsEveryKey) {
+    ProcessOptions xmodmap{{"xmodmap", "-e", "clear mod2", "-e", "add mod3 = Num_Lock"},
+                           {{"DISPLAY", desktop.server->display()}}};
+    ASSERT_EQ(Process(xmodmap).waitExit(5000ms), 0);
+    settle();
+    keys({XK_Num_Lock});
+    keys({XK_Control_L, XK_Alt_L, XK_Left});
+    EXPECT_TRUE(window->landsAt({0, 0, 960, 1080})) << "with Num Lock on as Mod3";
+    keys({XK_Num_Lock});
+
+    xcb_connection_t* locker = window->connection();
+    const auto grab =
+        xcb_grab_keyboard_reply(locker,
+                                xcb_grab_keyboard(locker, 0, window->id(), XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr);
+    ASSERT_TRUE(grab && grab->status == XCB_GRAB_STATUS_SUCCESS);
+    std::free(grab);
+    keys({XK_Control_L, XK_Alt_L, XK_Right});
+    EXPECT_EQ(window->visibleFrameInRoot(), (Rect{0, 0, 960, 1080})) << "seen under a grab";
+    xcb_ungrab_keyboard(locker, XCB_CURRENT_TIME);
+    xcb_flush(locker);
+    keys({XK_Control_L, XK_Alt_L, XK_Right});
+    EXPECT_TRUE(window->landsAt({960, 0, 960, 1080})) << "after the grab ended";
 }
 
 // Openbox as it comes holds Ctrl+Alt+arrows for its desktops: those stay its own, are reported,

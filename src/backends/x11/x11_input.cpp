@@ -4,12 +4,6 @@
 
 #include <utility>
 
-// xcb's XKB header names a structure member `explicit`, a C++ keyword; the member is renamed in
-// this file only, where it is never used.
-#define explicit explicit_
-#include <xcb/xkb.h>
-#undef explicit
-
 #include "backends/x11/x11_keys.h"
 #include "backends/x11/x11_reply.h"
 
@@ -24,7 +18,6 @@ constexpr std::uint8_t kEventTypeMask = 0x7f;
 constexpr std::uint16_t kWantedMajor = 2;
 constexpr std::uint16_t kWantedMinor = 2;
 
-static_assert(X11RawInput::kKeyPress == XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS);
 static_assert(X11RawInput::kButtonPress == XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS);
 static_assert(X11RawInput::kButtonRelease == XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE);
 static_assert(X11RawInput::kMotion == XCB_INPUT_XI_EVENT_MASK_RAW_MOTION);
@@ -38,8 +31,6 @@ static_assert(sizeof(RootSelection) == sizeof(xcb_input_event_mask_t) + sizeof(s
 
 std::optional<RawInputKind> kindOf(std::uint16_t eventType) {
     switch (eventType) {
-    case XCB_INPUT_RAW_KEY_PRESS:
-        return RawInputKind::keyPress;
     case XCB_INPUT_RAW_BUTTON_PRESS:
         return RawInputKind::buttonPress;
     case XCB_INPUT_RAW_BUTTON_RELEASE:
@@ -99,77 +90,6 @@ std::optional<RawInputEvent> X11RawInput::read(const xcb_generic_event_t& event)
     // The raw key, button and motion events share this fixed part.
     const auto& raw = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
     return RawInputEvent{*kind, raw.detail, raw.sourceid, raw.time};
-}
-
-namespace {
-
-// Only the effective modifiers: latches and locks that leave them as they were wake no one.
-constexpr std::uint16_t kStateParts = XCB_XKB_STATE_PART_MODIFIER_STATE;
-
-} // namespace
-
-X11InputModifiers::X11InputModifiers(X11Connection& connection) : connection_(connection) {
-    const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection_.raw(), &xcb_xkb_id);
-    if (xkb == nullptr || xkb->present == 0) {
-        return;
-    }
-    connection_.registerExtension(xcb_xkb_id, "XKEYBOARD");
-    // The server sends XKB events only to clients that announced the version they speak.
-    auto used = takeReply(
-        connection_, &xcb_xkb_use_extension_reply,
-        xcb_xkb_use_extension(connection_.raw(), XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION));
-    available_ = used && used->supported != 0;
-    eventCode_ = xkb->first_event;
-}
-
-X11InputModifiers::~X11InputModifiers() {
-    if (watching_) {
-        select(false);
-        connection_.flush();
-    }
-}
-
-void X11InputModifiers::watch(bool on) {
-    if (!available_ || on == watching_) {
-        return;
-    }
-    watching_ = on;
-    select(on);
-    if (on) {
-        // After selecting, so that no change falls between the read and the first event.
-        readState();
-    }
-}
-
-void X11InputModifiers::select(bool on) {
-    xcb_xkb_select_events_details_t details{};
-    details.affectState = kStateParts;
-    details.stateDetails = kStateParts;
-    const std::uint16_t stateNotify = XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
-    // Clearing a kind of event drops its details as well.
-    xcb_xkb_select_events_aux(connection_.raw(), XCB_XKB_ID_USE_CORE_KBD, stateNotify,
-                              on ? 0 : stateNotify, 0, 0, 0, &details);
-}
-
-void X11InputModifiers::readState() {
-    const xcb_xkb_get_state_cookie_t cookie =
-        xcb_xkb_get_state(connection_.raw(), XCB_XKB_ID_USE_CORE_KBD);
-    stateReadSequence_ = cookie.sequence;
-    if (auto state = takeReply(connection_, &xcb_xkb_get_state_reply, cookie)) {
-        modifiers_ = state->mods;
-    }
-}
-
-bool X11InputModifiers::onEvent(const xcb_generic_event_t& event) {
-    if (!available_ || (event.response_type & kEventTypeMask) != eventCode_) {
-        return false;
-    }
-    const auto& notify = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event);
-    if (watching_ && notify.xkbType == XCB_XKB_STATE_NOTIFY &&
-        sentAtOrAfter(event, stateReadSequence_)) {
-        modifiers_ = notify.mods;
-    }
-    return true;
 }
 
 namespace {
@@ -256,20 +176,15 @@ bool X11InputButton::onMappingEvent(const xcb_generic_event_t& event) {
 }
 
 X11GlobalInput::X11GlobalInput(X11Connection& connection)
-    : connection_(connection), raw_(connection), modifiers_(connection), button_(connection) {
+    : connection_(connection), raw_(connection), button_(connection) {
     subscription_ = connection_.addEventHandler(
         [this](const xcb_generic_event_t& event) { onEvent(event); }, [this] { reportDrag(); });
 }
 
+// Keys are grabbed rather than watched on X11 (see x11_key_grabs.h).
 std::optional<MonitorToken>
-X11GlobalInput::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) {
-    if (!raw_.available() || !modifiers_.available()) {
-        return std::nullopt;
-    }
-    const MonitorToken token = nextToken_++;
-    keyHandlers_.add(token, std::move(handler));
-    updateSelection();
-    return token;
+X11GlobalInput::addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)>) {
+    return std::nullopt;
 }
 
 std::optional<MonitorToken> X11GlobalInput::addGlobalMouseMonitor(MouseEventKind kind,
@@ -285,16 +200,13 @@ std::optional<MonitorToken> X11GlobalInput::addGlobalMouseMonitor(MouseEventKind
 }
 
 void X11GlobalInput::removeMonitor(MonitorToken token) {
-    if (keyHandlers_.remove(token) || dragHandlers_.remove(token) || upHandlers_.remove(token)) {
+    if (dragHandlers_.remove(token) || upHandlers_.remove(token)) {
         updateSelection();
     }
 }
 
 std::uint32_t X11GlobalInput::wantedEvents() const {
     std::uint32_t wanted = 0;
-    if (!keyHandlers_.empty()) {
-        wanted |= X11RawInput::kKeyPress;
-    }
     if (!upHandlers_.empty() || !dragHandlers_.empty()) {
         wanted |= X11RawInput::kButtonRelease;
     }
@@ -308,9 +220,6 @@ std::uint32_t X11GlobalInput::wantedEvents() const {
 }
 
 void X11GlobalInput::updateSelection() {
-    // The modifiers are read before key presses are selected, so that every press heard comes
-    // after the state it is read with.
-    modifiers_.watch(!keyHandlers_.empty());
     raw_.select(wantedEvents());
     // Whether the button is held is read after its presses and releases are selected, so that no
     // change falls between; motion follows when it is held already.
@@ -320,7 +229,7 @@ void X11GlobalInput::updateSelection() {
 }
 
 void X11GlobalInput::onEvent(const xcb_generic_event_t& event) {
-    if (modifiers_.onEvent(event) || button_.onMappingEvent(event)) {
+    if (button_.onMappingEvent(event)) {
         return;
     }
     if (const std::optional<RawInputEvent> raw = raw_.read(event)) {
@@ -330,15 +239,6 @@ void X11GlobalInput::onEvent(const xcb_generic_event_t& event) {
 
 void X11GlobalInput::onRawEvent(const RawInputEvent& raw, const xcb_generic_event_t& event) {
     switch (raw.kind) {
-    case RawInputKind::keyPress:
-        // Events already on their way when the last key monitor went are dropped here.
-        if (!keyHandlers_.empty()) {
-            reportDrag();
-            KeyEvent key = keyEventFor(raw.detail, modifiers_.modifiers());
-            key.time = raw.time;
-            keyHandlers_.callAll(key);
-        }
-        break;
     case RawInputKind::buttonPress:
     case RawInputKind::buttonRelease:
         onButton(raw, event);

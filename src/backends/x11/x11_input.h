@@ -1,19 +1,16 @@
 #pragma once
 
-// The global half of the input monitors on an X display: key presses and left-button drags and
-// releases anywhere on the desktop, heard through XInput 2 raw events on the root window, with
-// the modifiers from XKB. The program's own windows are left to a monitor on the toolkit's side.
+// The global half of the input monitors on an X display: left-button drags and releases anywhere
+// on the desktop, heard through XInput 2 raw events on the root window. Keys are not watched here:
+// shortcuts grab theirs (see x11_key_grabs.h). The program's own windows are left to a monitor on
+// the toolkit's side, whose key presses come back here to be read as key codes.
 //
 // Handlers run when the connection is drained, on the thread that drains it (the main thread).
-// Nothing is selected while no monitor needs it, so that an idle program is not woken: key
-// presses and XKB state only while a key monitor exists, button releases while a mouse monitor
-// exists, button presses while a drag monitor exists, and pointer motion, the busiest of all,
-// only while a drag monitor exists and the left button is held.
-//
-// Key presses are reported without swallowing them, modifier keys included; keys that the key
-// table does not name come with kUnmappedKeyCode (see x11_keys.h). Key repeats made by the
-// server are not raw events and are not reported. Motion that arrives in one batch is reported
-// as one drag, before anything that followed it in the batch.
+// Nothing is selected while no monitor needs it, so that an idle program is not woken: button
+// releases while a mouse monitor exists, button presses while a drag monitor exists, and pointer
+// motion, the busiest of all, only while a drag monitor exists and the left button is held.
+// Motion that arrives in one batch is reported as one drag, before anything that followed it in
+// the batch.
 
 #include <xcb/xcb.h>
 
@@ -51,11 +48,11 @@ inline bool sentAtOrAfter(const xcb_generic_event_t& event, std::uint32_t reques
 //
 // The selection belongs to this object: it replaces whatever else this connection selected for
 // the master devices on the root.
-enum class RawInputKind { keyPress, buttonPress, buttonRelease, motion };
+enum class RawInputKind { buttonPress, buttonRelease, motion };
 
 struct RawInputEvent {
     RawInputKind kind = RawInputKind::motion;
-    // The X key code, or the physical button number; 0 for motion.
+    // The physical button number; 0 for motion.
     std::uint32_t detail = 0;
     // The physical device (a slave of the master device) that made the event.
     std::uint16_t sourceDevice = 0;
@@ -66,7 +63,6 @@ struct RawInputEvent {
 class X11RawInput {
   public:
     // What select() takes.
-    static constexpr std::uint32_t kKeyPress = 1u << 13;
     static constexpr std::uint32_t kButtonPress = 1u << 15;
     static constexpr std::uint32_t kButtonRelease = 1u << 16;
     static constexpr std::uint32_t kMotion = 1u << 17;
@@ -141,43 +137,6 @@ template <class... Args> class InputHandlers {
     std::map<MonitorToken, std::shared_ptr<Entry>> entries_;
 };
 
-// The modifiers held on the core keyboard, as XKB reports them. XKB sends its state changes on
-// the same connection as the raw key presses, and a modifier key's change comes before the raw
-// press of the next key: so the state at hand when a press is read is the state it was made in.
-class X11InputModifiers {
-  public:
-    // Asks for XKB (one round trip) but watches nothing yet.
-    explicit X11InputModifiers(X11Connection& connection);
-    ~X11InputModifiers();
-    X11InputModifiers(const X11InputModifiers&) = delete;
-    X11InputModifiers& operator=(const X11InputModifiers&) = delete;
-
-    bool available() const { return available_; }
-
-    // Starts or stops hearing state changes. Starting reads the state as it is (one round trip);
-    // stopping lets the keyboard's changes no longer wake the program.
-    void watch(bool on);
-    bool watching() const { return watching_; }
-
-    // Takes the event when it is an XKB event; false for others.
-    bool onEvent(const xcb_generic_event_t& event);
-
-    // The effective X modifier mask: base, latched and locked together.
-    std::uint16_t modifiers() const { return modifiers_; }
-
-  private:
-    void select(bool on);
-    void readState();
-
-    X11Connection& connection_;
-    bool available_ = false;
-    std::uint8_t eventCode_ = 0;
-    bool watching_ = false;
-    // The state read when watching began; changes sent before that read are older than it.
-    std::uint32_t stateReadSequence_ = 0;
-    std::uint16_t modifiers_ = 0;
-};
-
 // Whether the primary (left) mouse button is held, followed through raw button events. Raw events
 // carry physical button numbers; the core pointer mapping (left-handed setups swap 1 and 3 there)
 // tells which of them acts as button 1. The mapping is read when first needed and again after
@@ -224,16 +183,16 @@ class X11InputButton {
 
 class X11GlobalInput : public GlobalInput {
   public:
-    // Asks for XInput 2 and XKB (two round trips) and listens to the connection, which must
+    // Asks for XInput 2 (one round trip) and listens to the connection, which must
     // outlive this object.
     explicit X11GlobalInput(X11Connection& connection);
     X11GlobalInput(const X11GlobalInput&) = delete;
     X11GlobalInput& operator=(const X11GlobalInput&) = delete;
 
-    // None without XInput 2 (or, for keys, without XKB). Adding may wait for the server once, to
-    // read the modifiers or whether the left button is held. Tokens are never given twice.
+    // None without XInput 2, and always for keys. Adding may wait for the server once, to read
+    // whether the left button is held. Tokens are never given twice.
     std::optional<MonitorToken>
-    addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)> handler) override;
+        addGlobalKeyDownMonitor(std::function<void(const KeyEvent&)>) override;
     std::optional<MonitorToken> addGlobalMouseMonitor(MouseEventKind kind,
                                                       std::function<void()> handler) override;
     // The handler is not called again, even for events already received, even when it is removed
@@ -259,9 +218,7 @@ class X11GlobalInput : public GlobalInput {
 
     X11Connection& connection_;
     X11RawInput raw_;
-    X11InputModifiers modifiers_;
     X11InputButton button_;
-    InputHandlers<const KeyEvent&> keyHandlers_;
     InputHandlers<> dragHandlers_;
     InputHandlers<> upHandlers_;
     MonitorToken nextToken_ = 1;
