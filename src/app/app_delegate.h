@@ -121,6 +121,10 @@ class AppDelegate : public RegionEditorOpener, public RegionEditorDelegate {
     void reloadShortcuts();
     bool saveShortcuts(const std::map<std::string, std::vector<KeyChord>>& chosen);
     std::filesystem::path shortcutsPath() const;
+    // What the desktop does itself that competes with ours, told with the taken keys.
+    std::vector<std::string> desktopNotes() const {
+        return env_.desktopNotes ? env_.desktopNotes() : std::vector<std::string>{};
+    }
 
     bool waitingForPermission() const { return onboardingWindow_ != nullptr; }
     OnboardingWindow* onboardingWindow() const { return onboardingWindow_.get(); }

@@ -102,10 +102,8 @@ void AppDelegate::announceShortcutProblems() {
     std::string body;
     if (!taken.empty()) {
         body += "Another program holds " + joined(taken, ", ") + ". ";
-        if (env_.desktopNotes) {
-            for (const auto& note : env_.desktopNotes()) {
-                body += note + ". ";
-            }
+        for (const auto& note : desktopNotes()) {
+            body += note + ". ";
         }
     }
     if (!invalid.empty()) {
@@ -151,8 +149,8 @@ CommandReply AppDelegate::shortcutsCommand(const InstanceCommand& command) {
                            line.chord + ": " + line.reason + "\n";
         }
     }
-    if (command.kind == InstanceCommand::Kind::shortcuts && env_.desktopNotes) {
-        for (const auto& note : env_.desktopNotes()) {
+    if (command.kind == InstanceCommand::Kind::shortcuts) {
+        for (const auto& note : desktopNotes()) {
             reply.notes += "vantile: note: " + note + ".\n";
         }
     }

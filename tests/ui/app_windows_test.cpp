@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
@@ -20,7 +23,11 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -37,6 +44,7 @@
 #include "support/temp_dir.h"
 #include "ui/qt/accessibility_onboarding_window.h"
 #include "ui/qt/desktop_event_monitors.h"
+#include "ui/qt/desktop_notifier.h"
 #include "ui/qt/shortcuts_window.h"
 #include "ui/qt/status_menu_presenter.h"
 #include "ui/test_application.h"
@@ -203,7 +211,9 @@ TEST(ShortcutsWindow, ShowsRowsAndMarksAndWritesFreeKeysDefaultsAndEdits) {
     std::ofstream(file) << R"({"rightHalf": "Super+R", "nope": "X"})";
     RegionManager regions{desktop, desktop, RegionPersistence(config.path())};
     NoSnapPreview preview;
-    AppDelegate delegate{fakeAppEnvironment(desktop, preview, regions)};
+    AppEnvironment env = fakeAppEnvironment(desktop, preview, regions);
+    env.desktopNotes = [] { return std::vector<std::string>{"The window manager tiles"}; };
+    AppDelegate delegate{std::move(env)};
     delegate.applicationDidFinishLaunching();
     ShortcutsWindow shortcuts(delegate);
     const auto row = [&](const std::string& command) {
@@ -218,6 +228,7 @@ TEST(ShortcutsWindow, ShowsRowsAndMarksAndWritesFreeKeysDefaultsAndEdits) {
     EXPECT_EQ(row("topLeft"), "|");
     EXPECT_EQ(row("nextRegion"), "Ctrl+Alt+]|");
     EXPECT_TRUE(shortcuts.message()->text().contains("nope \"X\": no such command"));
+    EXPECT_TRUE(shortcuts.message()->text().contains("The window manager tiles."));
 
     ASSERT_TRUE(shortcuts.freeKeysButton()->isEnabled());
     QTest::mouseClick(shortcuts.freeKeysButton(), Qt::LeftButton);
@@ -235,6 +246,61 @@ TEST(ShortcutsWindow, ShowsRowsAndMarksAndWritesFreeKeysDefaultsAndEdits) {
     EXPECT_EQ(row("leftHalf"), "Ctrl+Alt+Left|Ctrl+Alt+Left is taken by another program");
     desktop.pressKey({115, modifier::control | modifier::option | 0x800000}, true);
     EXPECT_EQ(desktop.windows[window].frame, (Rect{0, 25, 720, 437.5})) << "the edited key works";
+}
+
+// The desktop's notification service on a private session bus, played by this test: it receives
+// the notice with its action as a button, and choosing it runs the action once.
+class NotificationService : public QDBusVirtualObject {
+  public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override {
+        received = message.arguments();
+        bus.send(message.createReply(QVariant::fromValue(uint(7))));
+        return true;
+    }
+    QList<QVariant> received;
+};
+
+TEST(DesktopNotifier, SendsTheNoticeWithItsActionAndRunsTheActionWhenChosen) {
+    std::string address;
+    pid_t pid = 0;
+    if (FILE* daemon =
+            ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r")) {
+        char line[512] = {};
+        address = std::fgets(line, sizeof line, daemon) ? line : "";
+        pid = std::fgets(line, sizeof line, daemon) ? std::atoi(line) : 0;
+        ::pclose(daemon);
+    }
+    ASSERT_FALSE(address.empty()) << "no dbus-daemon";
+    address.pop_back();
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    {
+        TestApplication app;
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(QString::fromStdString(address), "service");
+        NotificationService service;
+        ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
+        ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/Notifications", &service));
+        DesktopNotifier notifier([] { return nullptr; });
+        int chosen = 0;
+        notifier.notify({"Some vantile shortcuts do not work",
+                         "Another program holds Ctrl+Alt+Left.", "Use Ctrl+Alt+Super+Left",
+                         [&] { ++chosen; }});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !service.received.isEmpty(); }, 5000));
+        EXPECT_EQ(service.received.value(3).toString(), "Some vantile shortcuts do not work");
+        EXPECT_EQ(service.received.value(5).toStringList(),
+                  (QStringList{"apply", "Use Ctrl+Alt+Super+Left"}));
+        for (const uint id : {8u, 7u, 7u}) {
+            bus.send(QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                "org.freedesktop.Notifications", "ActionInvoked")
+                     << id << QString("apply"));
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return chosen > 0; }, 5000));
+        QTest::qWait(100); // time for a second run, which must not come
+        EXPECT_EQ(chosen, 1) << "another notice's choice, or the same one twice";
+        QDBusConnection::disconnectFromBus("service");
+    }
+    ::kill(pid, SIGTERM);
 }
 
 } // namespace

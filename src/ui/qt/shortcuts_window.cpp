@@ -104,8 +104,14 @@ void ShortcutsWindow::refresh() {
                                                line.reason);
         }
     }
-    message_->setText(problems.isEmpty() ? QString()
-                                         : "Not used from the file: " + problems.join("; "));
+    QStringList text;
+    if (!problems.isEmpty()) {
+        text << "Not used from the file: " + problems.join("; ") + ".";
+    }
+    for (const std::string& note : delegate_.desktopNotes()) {
+        text << QString::fromStdString(note) + ".";
+    }
+    message_->setText(text.join("\n"));
     freeKeys_->setEnabled(!delegate_.shortcutManager()->freeAlternatives().empty());
 }
 
