@@ -129,6 +129,7 @@ void AppDelegate::setupManagers() {
         std::make_unique<WindowManager>(env_.windows, std::move(screenDetection), *regionManager_);
     shortcutManager_ = std::make_unique<ShortcutManager>(*windowManager_, env_.shortcuts);
     shortcutManager_->setEditorOpener(std::shared_ptr<RegionEditorOpener>(self_, this));
+    shortcutManager_->setKeysPassThrough(env_.shortcutsWindowActive);
     snapManager_ =
         std::make_unique<SnapManager>(*windowManager_, env_.drags, env_.screens, env_.snapPreview);
     startShortcuts();

@@ -63,6 +63,8 @@ struct AppEnvironment {
     // Calls back whenever the file may have been written, created or removed.
     std::function<void(const std::filesystem::path&, std::function<void()>)> watchFile{};
     std::function<void()> openShortcutsWindow{};
+    // Whether the Shortcuts window has the keyboard: the shortcuts then leave every key to it.
+    std::function<bool()> shortcutsWindowActive{};
 };
 
 // The launch sequence and the root owner of the managers. URLs may arrive at any moment, also

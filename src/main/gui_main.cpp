@@ -225,7 +225,8 @@ int runGui(int argc, char** argv) {
             shortcutsWindow->show();
             shortcutsWindow->raise();
             shortcutsWindow->activateWindow();
-        }});
+        },
+        [&] { return shortcutsWindow && shortcutsWindow->isActiveWindow(); }});
     running = &delegate;
     delegate.onBuildStatusMenu = [&] {
         statusMenu = std::make_unique<StatusMenuPresenter>(delegate, screens);

@@ -205,6 +205,9 @@ TEST_F(ShortcutManagerTest, EditorKeyAsksTheOpenerWhileItLivesAndStopRemovesTheM
     EXPECT_EQ(opener->opened, 1);
     opener->open = true;
     EXPECT_FALSE(key(36, ctrlAlt)) << "Ctrl+Alt+Return is the open editor's";
+    shortcuts.setKeysPassThrough([] { return true; });
+    EXPECT_FALSE(key(14, ctrlAlt)) << "every key is the Shortcuts window's while it is active";
+    shortcuts.setKeysPassThrough({});
     EXPECT_EQ(frame(window), (Rect{100, 100, 400, 300}));
     opener.reset();
     EXPECT_TRUE(key(14, ctrlAlt)) << "handled even with the opener gone";

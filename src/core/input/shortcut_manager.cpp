@@ -17,7 +17,10 @@ const char* statusName(BindingReport::Status status) {
 ShortcutManager::ShortcutManager(WindowManager& windowManager, GlobalShortcuts& shortcuts)
     : windowManager_(windowManager), shortcuts_(shortcuts) {}
 
-bool ShortcutManager::editorKeyFirst(const KeyChord& chord) const {
+bool ShortcutManager::leftToOurWindow(const KeyChord& chord) const {
+    if (passThrough_ && passThrough_()) {
+        return true;
+    }
     const auto opener = editorOpener_.lock();
     if (!opener || !opener->regionEditorOpen()) {
         return false;
@@ -31,7 +34,7 @@ Registration ShortcutManager::add(const std::string& id, KeyChord chord,
                                   std::function<WindowManager::Plan()> plan) {
     const Registration result =
         shortcuts_.registerShortcut(id, chord, [this, chord, plan]() -> WindowManager::Plan {
-            return editorKeyFirst(chord) ? WindowManager::Plan{} : plan();
+            return leftToOurWindow(chord) ? WindowManager::Plan{} : plan();
         });
     if (result == Registration::active) {
         registered_.push_back(id);

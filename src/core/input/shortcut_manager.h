@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,6 +48,11 @@ class ShortcutManager {
     ShortcutManager& operator=(const ShortcutManager&) = delete;
 
     void setEditorOpener(std::weak_ptr<RegionEditorOpener> opener) { editorOpener_ = opener; }
+    // While this says so every press goes on to the focused program: a window of ours is taking
+    // keys down as they are pressed (the Shortcuts window).
+    void setKeysPassThrough(std::function<bool()> passThrough) {
+        passThrough_ = std::move(passThrough);
+    }
 
     // Registers each command's chords as far as the desktop takes them, in place of whatever was
     // registered before; the bindings' problems are reported as invalid entries.
@@ -66,11 +72,12 @@ class ShortcutManager {
   private:
     Registration add(const std::string& id, KeyChord chord, std::function<WindowManager::Plan()>);
     std::function<WindowManager::Plan()> planner(const std::string& name);
-    bool editorKeyFirst(const KeyChord& chord) const;
+    bool leftToOurWindow(const KeyChord& chord) const;
 
     WindowManager& windowManager_;
     GlobalShortcuts& shortcuts_;
     std::weak_ptr<RegionEditorOpener> editorOpener_;
+    std::function<bool()> passThrough_;
     std::vector<std::string> registered_;
     std::vector<BindingReport> report_;
     std::map<std::string, std::vector<KeyChord>> chords_;
