@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
@@ -244,6 +245,12 @@ int runGui(int argc, char** argv) {
             QCoreApplication::exit(1);
         }
     });
+
+    // Events that a wait for a reply pulled off the socket outside a drain (in a timer, a window's
+    // handler) would not wake the socket notifier again; a key press among them would keep the
+    // keyboard frozen for its grab. Whatever is queued is handled before the loop sleeps.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [&] { connection->drainQueuedEvents(); });
 
     InstanceService service(std::move(acquired.server));
     service.onUrl = [&](const std::string& url) {

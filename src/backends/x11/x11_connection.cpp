@@ -91,6 +91,20 @@ void X11Connection::drainEvents() {
     }
 }
 
+void X11Connection::drainQueuedEvents() {
+    xcb_generic_event_t* first = xcb_poll_for_queued_event(raw());
+    if (first == nullptr) {
+        return;
+    }
+    {
+        ReplyPtr<xcb_generic_event_t> owned(first, &std::free);
+        dispatch(*first);
+    }
+    dispatchQueuedEvents();
+    notifyDrained();
+    drainEvents();
+}
+
 bool X11Connection::dispatchQueuedEvents() {
     bool any = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(raw())) {

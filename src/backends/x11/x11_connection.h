@@ -75,6 +75,8 @@ class X11Connection {
     // then tells the listeners that the queue is drained. Events that arrive while they answer
     // are handed on in the same way before this returns.
     void drainEvents();
+    // The same for the events xcb has already read off the socket; nothing is read from it.
+    void drainQueuedEvents();
     void flush();
 
     // In strict mode an unexpected X error aborts the process, so tests cannot overlook one.
