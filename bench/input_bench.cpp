@@ -39,6 +39,7 @@ const Rect elsewhere{700, 250, 520, 400};
 // it should be: a reset within that time is undone, and the next press finds the window at the
 // target already. Each run waits that out before the next reset.
 constexpr auto afterArrival = 100ms;
+constexpr auto quietStart = 50ms;
 
 // Milliseconds from the key press to the window at the target; negative when it never got there,
 // or when it no longer stood elsewhere at the press, which would time nothing.
@@ -72,6 +73,9 @@ std::vector<double> measure(ClientWindow& window, InputInjector& input, const st
             continue;
         }
         settle();
+        // Every contender is timed from the same quiet start: whatever settling started (a ping's
+        // process) has ended.
+        std::this_thread::sleep_for(quietStart);
         if (const double t = timeShortcut(window, input); t >= 0) {
             times.push_back(t);
         }
