@@ -52,7 +52,12 @@ std::optional<AppRef> X11WindowBackend::focusedApplication() {
 // reading it again would only let it change in between.
 std::optional<WindowRef> X11WindowBackend::activeWindow() {
     const std::optional<xcb_window_t> active = vantile::activeWindow(connection_);
-    if (!active || !applicationOf(connection_, *active)) {
+    if (!active) {
+        return std::nullopt;
+    }
+    // A command on the window raises it next: its states are asked for in the same round trip.
+    statesAhead_ = requestStateAndSupport(connection_, *active);
+    if (!applicationOf(connection_, *active)) {
         return std::nullopt;
     }
     return identity_.refFor(*active);
@@ -61,11 +66,16 @@ std::optional<WindowRef> X11WindowBackend::activeWindow() {
 std::optional<Rect> X11WindowBackend::visibleFrame(xcb_window_t window) {
     MonitorLayoutRequest layoutRequest(connection_);
     WindowGeometryRequest geometryRequest(connection_, window);
+    PendingProperty supportedRequest = requestProperty(
+        connection_, connection_.root(), connection_.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
     const MonitorLayout layout = layoutRequest.get();
     const std::optional<WindowGeometry> geometry = geometryRequest.get();
+    const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
     if (!geometry) {
         return std::nullopt;
     }
+    look_ = Look{window, layout, geometry->decorations,
+                 supported && listsValue(*supported, connection_.atom("_NET_MOVERESIZE_WINDOW"))};
     const Rect visible = geometry->visible();
     const Point origin = rootToWindowSpace(visible.origin(), layout.primary());
     return Rect{origin.x, origin.y, visible.width, visible.height};
@@ -84,21 +94,26 @@ void X11WindowBackend::setFrame(const WindowRef& window, const Rect& frame,
     }
 }
 
+// The look taken at the window just before, in the same command, serves once: the write that
+// follows it needs nothing newer.
+X11WindowBackend::Look X11WindowBackend::takeLook(xcb_window_t window) {
+    if (!look_ || look_->window != window) {
+        visibleFrame(window);
+    }
+    Look look = std::move(look_).value_or(Look{});
+    look_.reset();
+    return look;
+}
+
 void X11WindowBackend::writeFrame(xcb_window_t window, const Rect& visible) {
-    MonitorLayoutRequest layoutRequest(connection_);
-    DecorationsRequest decorationsRequest(connection_, window);
-    PendingProperty supportedRequest = requestProperty(
-        connection_, connection_.root(), connection_.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
-    const MonitorLayout layout = layoutRequest.get();
-    const std::optional<Decorations> decorations = decorationsRequest.get();
-    const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
-    if (!decorations) {
+    const Look look = takeLook(window);
+    if (look.window != window) {
         return;
     }
-    const Point rootOrigin = windowSpaceToRoot(visible.origin(), layout.primary());
+    const Decorations* decorations = &look.decorations;
+    const Point rootOrigin = windowSpaceToRoot(visible.origin(), look.layout.primary());
     const Rect rootVisible{rootOrigin.x, rootOrigin.y, visible.width, visible.height};
-    const bool moveResize =
-        supported && listsValue(*supported, connection_.atom("_NET_MOVERESIZE_WINDOW"));
+    const bool moveResize = look.moveResize;
     // A window manager that publishes its frame places that frame's corner, and it alone knows
     // how the client's border (which it may have taken away) sits in it. One that does not
     // (i3) places the client's own corner, its border outside the client area.
@@ -170,7 +185,11 @@ void X11WindowBackend::raise(const WindowRef& window) {
     const xcb_window_t target = *live;
     // A new command: what the window shows now is what its writes start from.
     intended_.reset();
-    if (leaveMaximizedStates(connection_, target, barrier_)) {
+    StateRequests asked = statesAhead_ && statesAhead_->window == target
+                              ? std::move(*statesAhead_)
+                              : requestStateAndSupport(connection_, target);
+    statesAhead_.reset();
+    if (leaveMaximizedStates(connection_, std::move(asked), barrier_)) {
         // Openbox puts the restored frame where the client stood before, yet records the client
         // there, and ignores a later move to that spot as one to where the window already is.
         // Writing the frame where it really stands makes the record true again.

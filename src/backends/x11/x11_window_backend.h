@@ -16,8 +16,11 @@
 #include "backends/x11/verified_frame_writer.h"
 #include "backends/x11/x11_applications.h"
 #include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_monitors.h"
 #include "backends/x11/x11_move_resize.h"
+#include "backends/x11/x11_window_geometry.h"
 #include "backends/x11/x11_window_identity.h"
+#include "backends/x11/x11_window_state.h"
 #include "backends/x11/x11_wm_barrier.h"
 #include "platform/platform.h"
 #include "platform/window_control.h"
@@ -53,6 +56,16 @@ class X11WindowBackend : public WindowControl, public WindowAttributes {
     // Raised, to be activated once its frame has been asked for.
     xcb_window_t activateAfterWrite_ = XCB_WINDOW_NONE;
     void activate(xcb_window_t window);
+    // What visibleFrame read besides the frame, for the write that follows.
+    struct Look {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        MonitorLayout layout;
+        Decorations decorations;
+        bool moveResize = false;
+    };
+    Look takeLook(xcb_window_t window);
+    std::optional<Look> look_;
+    std::optional<StateRequests> statesAhead_;
     std::optional<Rect> visibleFrame(xcb_window_t window);
     void writeFrame(xcb_window_t window, const Rect& visible);
     std::optional<Rect> frameToWrite(xcb_window_t window, const std::optional<Point>& position,

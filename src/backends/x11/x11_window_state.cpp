@@ -72,14 +72,18 @@ bool waitUntilLeft(X11Connection& connection, xcb_window_t window, WindowManager
 
 } // namespace
 
-bool leaveMaximizedStates(X11Connection& connection, xcb_window_t window,
+StateRequests requestStateAndSupport(X11Connection& connection, xcb_window_t window) {
+    return {window, requestStates(connection, window),
+            requestProperty(connection, connection.root(), connection.atom("_NET_SUPPORTED"),
+                            XCB_ATOM_ATOM)};
+}
+
+bool leaveMaximizedStates(X11Connection& connection, StateRequests asked,
                           WindowManagerBarrier& barrier, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    PendingProperty statesRequest = requestStates(connection, window);
-    PendingProperty supportedRequest = requestProperty(
-        connection, connection.root(), connection.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
-    const PlacementBlockers blockers = takeBlockers(connection, statesRequest);
-    const bool useBarrier = supportsBarrier(connection, supportedRequest);
+    const xcb_window_t window = asked.window;
+    const PlacementBlockers blockers = takeBlockers(connection, asked.states);
+    const bool useBarrier = supportsBarrier(connection, asked.supported);
     if (!blockers.any()) {
         return false;
     }

@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "backends/x11/x11_connection.h"
+#include "backends/x11/x11_properties.h"
 #include "backends/x11/x11_wm_barrier.h"
 
 namespace vantile {
@@ -18,7 +19,16 @@ namespace vantile {
 // supports the barrier, the new frame is in place), or the time limit passes. Returns at once
 // when the window is in none of them or has gone. True when the window left such a state and the
 // window manager is known to have finished.
-bool leaveMaximizedStates(X11Connection& connection, xcb_window_t window,
+// The states and whether the window manager offers the barrier, asked for ahead so that the
+// question can share a round trip with others.
+struct StateRequests {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    PendingProperty states;
+    PendingProperty supported;
+};
+StateRequests requestStateAndSupport(X11Connection& connection, xcb_window_t window);
+
+bool leaveMaximizedStates(X11Connection& connection, StateRequests asked,
                           WindowManagerBarrier& barrier,
                           std::chrono::milliseconds limit = std::chrono::milliseconds(100));
 
