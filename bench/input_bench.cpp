@@ -1,8 +1,8 @@
 // From an injected Ctrl+Alt+Left to the focused window standing at the left half: vantile's own
 // shortcut against a classic hotkey daemon (xbindkeys) running wmctrl for the same move, and
-// against the floor, a daemon that does no more than grab the key and ask the window manager for
-// the move, in the same run. Then the instance's CPU use while the left button is held and the
-// pointer moves at 1,000 events per second within one zone, and at rest.
+// against the floor, a daemon that does no more than grab a key and ask the window manager for
+// the move, timed in turns with vantile in the same run. Then the instance's CPU use while the left
+// button is held and the pointer moves at 1,000 events per second within one zone, and at rest.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -43,14 +43,21 @@ constexpr auto quietStart = 50ms;
 
 // Milliseconds from the key press to the window at the target; negative when it never got there,
 // or when it no longer stood elsewhere at the press, which would time nothing.
-double timeShortcut(ClientWindow& window, InputInjector& input) {
+// Ctrl+Alt+Left, and Ctrl+Alt+Super+Left for the floor daemon.
+const std::vector<xcb_keysym_t> ctrlAltLeft{0xffe3, 0xffe9, 0xff51};
+const std::vector<xcb_keysym_t> ctrlAltSuperLeft{0xffe3, 0xffe9, 0xffeb, 0xff51};
+
+double timeShortcut(ClientWindow& window, InputInjector& input,
+                    const std::vector<xcb_keysym_t>& keysyms = ctrlAltLeft) {
     if (!standsAt(window, elsewhere)) {
         return -1;
     }
-    const auto control = input.keycodeOf(0xffe3), alt = input.keycodeOf(0xffe9);
-    const auto left = input.keycodeOf(0xff51);
+    std::vector<xcb_keycode_t> keys;
+    for (const xcb_keysym_t keysym : keysyms) {
+        keys.push_back(input.keycodeOf(keysym));
+    }
     const auto start = Clock::now();
-    input.chord({control, alt, left});
+    input.chord(keys);
     input.sync();
     bool arrived = false;
     while (!(arrived = standsAt(window, target)) && Clock::now() - start < 3s) {
@@ -65,27 +72,37 @@ bool reset(ClientWindow& window, const std::string& display, const FrameExtents&
     return waitUntil([&] { return standsAt(window, elsewhere); }, 3000ms, 1ms);
 }
 
-std::vector<double> measure(ClientWindow& window, InputInjector& input, const std::string& display,
-                            const FrameExtents& extents, const std::function<void()>& settle) {
-    std::vector<double> times;
+// One contender: its keys, and how it settles after a reset.
+struct Contender {
+    std::vector<xcb_keysym_t> keys;
+    std::function<void()> settle;
+};
+
+// The contenders timed in turns, so that the machine's drift falls on all alike.
+std::vector<std::vector<double>> measure(ClientWindow& window, InputInjector& input,
+                                         const std::string& display, const FrameExtents& extents,
+                                         const std::vector<Contender>& contenders) {
+    std::vector<std::vector<double>> times(contenders.size());
     for (int i = 0; i < runs; ++i) {
-        if (!reset(window, display, extents)) {
-            continue;
+        for (std::size_t c = 0; c < contenders.size(); ++c) {
+            if (!reset(window, display, extents)) {
+                continue;
+            }
+            contenders[c].settle();
+            // Every contender is timed from the same quiet start: whatever settling started (a
+            // ping's process) has ended.
+            std::this_thread::sleep_for(quietStart);
+            if (const double t = timeShortcut(window, input, contenders[c].keys); t >= 0) {
+                times[c].push_back(t);
+            }
+            std::this_thread::sleep_for(afterArrival);
         }
-        settle();
-        // Every contender is timed from the same quiet start: whatever settling started (a ping's
-        // process) has ended.
-        std::this_thread::sleep_for(quietStart);
-        if (const double t = timeShortcut(window, input); t >= 0) {
-            times.push_back(t);
-        }
-        std::this_thread::sleep_for(afterArrival);
     }
     return times;
 }
 
-// The classic way: a hotkey daemon grabbing the key and starting wmctrl. It ends on return, and
-// with it its grab, which the floor daemon needs.
+// The classic way: a hotkey daemon grabbing the key and starting wmctrl, once vantile has let go
+// of it. It ends on return, and with it its grab.
 std::vector<double> xbindkeysTimes(ClientWindow& window, InputInjector& input,
                                    const std::string& display, const FrameExtents& extents) {
     TempDir home("vantile-xbindkeys");
@@ -100,7 +117,7 @@ std::vector<double> xbindkeysTimes(ClientWindow& window, InputInjector& input,
     // Ready once its grab makes the shortcut work.
     waitUntil([&] { return reset(window, display, extents) && timeShortcut(window, input) >= 0; },
               10000ms, 100ms);
-    return measure(window, input, display, extents, [] {});
+    return measure(window, input, display, extents, {{ctrlAltLeft, [] {}}})[0];
 }
 
 // Whether a line "ready" arrives on the descriptor before the deadline; not when the writer ends
@@ -137,22 +154,21 @@ ProcessOptions floorDaemon(const std::string& display, const FrameExtents& e, in
     return options;
 }
 
-// The floor: the least any hotkey daemon must do for the move, ready once it says its grab holds.
-std::vector<double> floorTimes(ClientWindow& window, InputInjector& input,
-                               const std::string& display, const FrameExtents& extents) {
+// The floor daemon, running once it says its grab holds; none when it does not.
+std::unique_ptr<Process> startFloor(const std::string& display, const FrameExtents& extents) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         std::perror("no pipe for the floor daemon");
         return {};
     }
     UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
-    Process daemon(floorDaemon(display, extents, writeEnd.get()));
+    auto daemon = std::make_unique<Process>(floorDaemon(display, extents, writeEnd.get()));
     writeEnd.reset(); // so that the pipe ends with the daemon
     if (!readsReady(readEnd.get(), 10000ms)) {
-        std::fprintf(stderr, "the floor daemon did not get ready: %s\n", daemon.report().c_str());
+        std::fprintf(stderr, "the floor daemon did not get ready: %s\n", daemon->report().c_str());
         return {};
     }
-    return measure(window, input, display, extents, [] {});
+    return daemon;
 }
 
 } // namespace
@@ -165,7 +181,13 @@ int main() {
     InputInjector input(*desktop.server);
 
     auto vantile = VantileProgram::start(*desktop.server);
-    const auto ours = measure(*window, input, display, extents, [&] { vantile->ping(); });
+    auto floorDaemonRunning = startFloor(display, extents);
+    const auto timed =
+        measure(*window, input, display, extents,
+                {{ctrlAltLeft, [&] { vantile->ping(); }}, {ctrlAltSuperLeft, [] {}}});
+    floorDaemonRunning.reset();
+    const auto& ours = timed[0];
+    const auto& least = timed[1];
 
     // Drag within the left-edge zone: 1,000 motion events a second for five seconds.
     input.moveTo(2, 300);
@@ -197,7 +219,6 @@ int main() {
     vantile.reset();
 
     const auto theirs = xbindkeysTimes(*window, input, display, extents);
-    const auto least = floorTimes(*window, input, display, extents);
 
     const double m = median(ours), x = median(theirs), f = median(least);
     std::printf("injected Ctrl+Alt+Left to the window at the left half, median:\n");

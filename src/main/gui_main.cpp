@@ -173,6 +173,15 @@ int runGui(int argc, char** argv) {
     tellOwnWindows(globalInput);
     DesktopEventMonitors monitors(globalInput);
     X11KeyGrabs shortcuts(*connection);
+    shortcuts.setPressHooks(
+        [&] {
+            backend.askAhead();
+            screens.askAhead();
+        },
+        [&] {
+            backend.dropAhead();
+            screens.dropAhead();
+        });
     MonitoredDrags drags(monitors, screens);
     X11OverlayHost overlays(*connection);
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };

@@ -12,34 +12,45 @@ std::int64_t appIdFor(xcb_window_t window, std::optional<std::uint32_t> pid) {
 
 } // namespace
 
-bool windowManagerAnnounced(X11Connection& connection, xcb_window_t* known) {
+AnnouncementRequests askAnnouncement(X11Connection& connection, xcb_window_t known) {
     const xcb_atom_t checkAtom = connection.atom("_NET_SUPPORTING_WM_CHECK");
-    PendingProperty checkRequest =
-        requestProperty(connection, connection.root(), checkAtom, XCB_ATOM_WINDOW, 1);
-    PendingProperty supportedRequest = requestProperty(
-        connection, connection.root(), connection.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    AnnouncementRequests asked{
+        requestProperty(connection, connection.root(), checkAtom, XCB_ATOM_WINDOW, 1),
+        requestProperty(connection, connection.root(), connection.atom("_NET_SUPPORTED"),
+                        XCB_ATOM_ATOM),
+        known,
+        {}};
     // The check window found last time is read along with the root: one round trip, not two.
-    const xcb_window_t guess = known ? *known : xcb_window_t{XCB_WINDOW_NONE};
-    PendingProperty guessRequest;
-    if (guess != XCB_WINDOW_NONE) {
-        guessRequest = requestProperty(connection, guess, checkAtom, XCB_ATOM_WINDOW, 1);
+    if (known != XCB_WINDOW_NONE) {
+        asked.guessCheck = requestProperty(connection, known, checkAtom, XCB_ATOM_WINDOW, 1);
     }
-    const auto check = firstValue(takeValues(checkRequest, XCB_ATOM_WINDOW));
-    const auto supported = takeValues(supportedRequest, XCB_ATOM_ATOM);
+    return asked;
+}
+
+bool takeAnnouncement(X11Connection& connection, AnnouncementRequests asked, xcb_window_t* known) {
+    const auto check = firstValue(takeValues(asked.check, XCB_ATOM_WINDOW));
+    const auto supported = takeValues(asked.supported, XCB_ATOM_ATOM);
     if (!check || *check == XCB_WINDOW_NONE || !supported ||
         !listsValue(*supported, connection.atom("_NET_ACTIVE_WINDOW"))) {
         return false;
     }
     // A window manager that died leaves its property behind on the root; its check window
     // then no longer exists or no longer names itself.
-    if (*check != guess) {
-        guessRequest = requestProperty(connection, *check, checkAtom, XCB_ATOM_WINDOW, 1);
+    if (*check != asked.guess) {
+        asked.guessCheck = requestProperty(
+            connection, *check, connection.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1);
     }
-    const bool announced = firstValue(takeValues(guessRequest, XCB_ATOM_WINDOW)) == check;
+    const bool announced = firstValue(takeValues(asked.guessCheck, XCB_ATOM_WINDOW)) == check;
     if (known) {
         *known = announced ? *check : xcb_window_t{XCB_WINDOW_NONE};
     }
     return announced;
+}
+
+bool windowManagerAnnounced(X11Connection& connection, xcb_window_t* known) {
+    return takeAnnouncement(
+        connection, askAnnouncement(connection, known ? *known : xcb_window_t{XCB_WINDOW_NONE}),
+        known);
 }
 
 std::optional<std::string> windowManagerName(X11Connection& connection) {
@@ -61,14 +72,22 @@ std::optional<std::string> windowManagerName(X11Connection& connection) {
     return std::string(text, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
 }
 
-std::optional<xcb_window_t> activeWindow(X11Connection& connection) {
-    PendingProperty request = requestProperty(
-        connection, connection.root(), connection.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 1);
-    const auto active = firstValue(takeValues(request, XCB_ATOM_WINDOW));
+PendingProperty askActiveWindow(X11Connection& connection) {
+    return requestProperty(connection, connection.root(), connection.atom("_NET_ACTIVE_WINDOW"),
+                           XCB_ATOM_WINDOW, 1);
+}
+
+std::optional<xcb_window_t> takeActiveWindow(PendingProperty& asked) {
+    const auto active = firstValue(takeValues(asked, XCB_ATOM_WINDOW));
     if (!active || *active == XCB_WINDOW_NONE) {
         return std::nullopt;
     }
     return *active;
+}
+
+std::optional<xcb_window_t> activeWindow(X11Connection& connection) {
+    PendingProperty asked = askActiveWindow(connection);
+    return takeActiveWindow(asked);
 }
 
 std::optional<AppRef> focusedApplication(X11Connection& connection) {

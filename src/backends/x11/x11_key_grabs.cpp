@@ -120,7 +120,13 @@ void X11KeyGrabs::onKeyPress(const xcb_key_press_event_t& press) {
     if (found != grabs_.end()) {
         // A copy: the work may unregister this very shortcut.
         const ShortcutPress pressed = found->pressed;
+        if (asking_) {
+            asking_();
+        }
         work = pressed();
+        if (asked_) {
+            asked_();
+        }
     }
     xcb_allow_events(connection_.raw(), work ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD,
                      press.time);

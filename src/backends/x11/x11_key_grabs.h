@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,13 @@ class X11KeyGrabs : public GlobalShortcuts {
                                   ShortcutPress pressed) override;
     void unregisterShortcut(const std::string& id) override;
 
+    // Around the question of what a press does: `asking` before it, `asked` after it, so that
+    // the desktop's answers can be asked for all at once.
+    void setPressHooks(std::function<void()> asking, std::function<void()> asked) {
+        asking_ = std::move(asking);
+        asked_ = std::move(asked);
+    }
+
   private:
     struct Grab {
         std::string id;
@@ -54,6 +62,8 @@ class X11KeyGrabs : public GlobalShortcuts {
     X11Connection& connection_;
     std::uint16_t numLock_ = 0;
     std::vector<Grab> grabs_;
+    std::function<void()> asking_;
+    std::function<void()> asked_;
     // Last, so that no event reaches a half-destroyed object.
     X11Connection::Subscription subscription_;
 };

@@ -1,6 +1,7 @@
 #include "backends/x11/x11_screens.h"
 
 #include <array>
+#include <utility>
 #include <string_view>
 
 #include "backends/x11/x11_monitors.h"
@@ -57,7 +58,21 @@ X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
     connection_.internAtoms(kAtoms);
 }
 
+struct X11Screens::Ahead {
+    MonitorLayoutRequest layout;
+    StrutScan struts;
+};
+
+void X11Screens::askAhead() {
+    ahead_ = std::make_shared<Ahead>(Ahead{MonitorLayoutRequest(connection_), StrutScan(connection_)});
+}
+
 std::vector<Screen> X11Screens::screens() const {
+    const auto ahead = std::exchange(ahead_, nullptr);
+    if (ahead) {
+        const MonitorLayout layout = ahead->layout.get();
+        return toScreens(connection_, layout, ahead->struts.get(layout.rootSize));
+    }
     MonitorLayoutRequest layoutRequest(connection_);
     StrutScan strutScan(connection_);
     const MonitorLayout layout = layoutRequest.get();

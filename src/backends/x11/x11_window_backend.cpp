@@ -41,7 +41,14 @@ X11WindowBackend::X11WindowBackend(X11Connection& connection, Clock& clock)
 }
 
 bool X11WindowBackend::isTrusted() {
+    if (ahead_) {
+        return takeAnnouncement(connection_, std::move(ahead_->announcement), &checkWindow_);
+    }
     return windowManagerAnnounced(connection_, &checkWindow_);
+}
+
+void X11WindowBackend::askAhead() {
+    ahead_.emplace(Ahead{askAnnouncement(connection_, checkWindow_), askActiveWindow(connection_)});
 }
 
 std::optional<AppRef> X11WindowBackend::focusedApplication() {
@@ -51,7 +58,8 @@ std::optional<AppRef> X11WindowBackend::focusedApplication() {
 // The active window stands for the application in front and is its focused window, read once:
 // reading it again would only let it change in between.
 std::optional<WindowRef> X11WindowBackend::activeWindow() {
-    const std::optional<xcb_window_t> active = vantile::activeWindow(connection_);
+    const std::optional<xcb_window_t> active =
+        ahead_ ? takeActiveWindow(ahead_->active) : vantile::activeWindow(connection_);
     if (!active) {
         return std::nullopt;
     }

@@ -47,6 +47,12 @@ class X11WindowBackend : public WindowControl, public WindowAttributes {
     void setFrame(const WindowRef& window, const Rect& frame) override;
     void raise(const WindowRef& window) override;
 
+    // Asks now what a command asks first (whether the window manager is there, the active
+    // window), so that it shares a round trip with other questions; the next command takes the
+    // answers, and they are dropped unless one does at once.
+    void askAhead();
+    void dropAhead() { ahead_.reset(); }
+
     std::optional<AppRef> focusedApplication();
     std::optional<std::int64_t> processId(const WindowRef& window);
 
@@ -66,6 +72,11 @@ class X11WindowBackend : public WindowControl, public WindowAttributes {
     Look takeLook(xcb_window_t window);
     std::optional<Look> look_;
     std::optional<StateRequests> statesAhead_;
+    struct Ahead {
+        AnnouncementRequests announcement;
+        PendingProperty active;
+    };
+    std::optional<Ahead> ahead_;
     std::optional<Rect> visibleFrame(xcb_window_t window);
     void writeFrame(xcb_window_t window, const Rect& visible);
     std::optional<Rect> frameToWrite(xcb_window_t window, const std::optional<Point>& position,
