@@ -189,7 +189,8 @@ int runGui(int argc, char** argv) {
     AppDelegate* running = nullptr;
     std::unique_ptr<StatusMenuPresenter> statusMenu;
     std::unique_ptr<ShortcutsWindow> shortcutsWindow;
-    DesktopNotifier notifier([&] { return statusMenu ? statusMenu->tray() : nullptr; });
+    DesktopNotifier notifier(
+        DesktopNotifier::trayMessage([&] { return statusMenu ? statusMenu->tray() : nullptr; }));
     QFileSystemWatcher watcher;
     const std::vector<std::string> edgeNotes = edgeBehaviours(*connection);
     const auto toolbarHoldsKeys = [&running] {

@@ -281,7 +281,8 @@ TEST(DesktopNotifier, SendsTheNoticeWithItsActionAndRunsTheActionWhenChosen) {
         NotificationService service;
         ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
         ASSERT_TRUE(bus.registerVirtualObject("/org/freedesktop/Notifications", &service));
-        DesktopNotifier notifier([] { return nullptr; });
+        std::vector<std::string> fellBack;
+        DesktopNotifier notifier([&](const Notice& notice) { fellBack.push_back(notice.title); });
         int chosen = 0;
         notifier.notify({"Some vantile shortcuts do not work",
                          "Another program holds Ctrl+Alt+Left.", "Use Ctrl+Alt+Super+Left",
@@ -298,6 +299,10 @@ TEST(DesktopNotifier, SendsTheNoticeWithItsActionAndRunsTheActionWhenChosen) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return chosen > 0; }, 5000));
         QTest::qWait(100); // time for a second run, which must not come
         EXPECT_EQ(chosen, 1) << "another notice's choice, or the same one twice";
+        bus.unregisterService("org.freedesktop.Notifications");
+        notifier.notify({"No service", "", "", {}});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !fellBack.empty(); }, 5000));
+        EXPECT_EQ(fellBack, std::vector<std::string>{"No service"}) << "the tray, not the service";
         QDBusConnection::disconnectFromBus("service");
     }
     ::kill(pid, SIGTERM);

@@ -6,6 +6,9 @@
 #include <QDBusPendingReply>
 #include <QSystemTrayIcon>
 
+#include <memory>
+#include <utility>
+
 namespace vantile {
 
 namespace {
@@ -16,7 +19,8 @@ const QString kActionKey = QStringLiteral("apply");
 
 } // namespace
 
-DesktopNotifier::DesktopNotifier(std::function<QSystemTrayIcon*()> tray) : tray_(std::move(tray)) {
+DesktopNotifier::DesktopNotifier(std::function<void(const Notice&)> fallback)
+    : fallback_(std::move(fallback)) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
                 SLOT(onActionInvoked(uint, QString)));
@@ -27,7 +31,7 @@ DesktopNotifier::DesktopNotifier(std::function<QSystemTrayIcon*()> tray) : tray_
 void DesktopNotifier::notify(const Notice& notice) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        showInTray(notice);
+        fallback_(notice);
         return;
     }
     QStringList actions;
@@ -44,7 +48,7 @@ void DesktopNotifier::notify(const Notice& notice) {
             [this, watcher, notice](QDBusPendingCallWatcher*) {
                 QDBusPendingReply<uint> reply = *watcher;
                 if (reply.isError()) {
-                    showInTray(notice);
+                    fallback_(notice);
                 } else if (notice.action) {
                     actions_[reply.value()] = notice.action;
                 }
@@ -65,23 +69,26 @@ void DesktopNotifier::onClosed(uint id, uint) {
     actions_.erase(id);
 }
 
-void DesktopNotifier::showInTray(const Notice& notice) {
-    QSystemTrayIcon* tray = tray_ ? tray_() : nullptr;
-    if (tray == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
-        return;
-    }
-    std::string body = notice.body;
-    if (notice.action) {
-        body += " Click here: " + notice.actionLabel + ".";
-    }
-    trayAction_ = notice.action;
-    disconnect(tray, &QSystemTrayIcon::messageClicked, this, nullptr);
-    connect(tray, &QSystemTrayIcon::messageClicked, this, [this] {
-        if (const auto action = std::exchange(trayAction_, {})) {
-            action();
+std::function<void(const Notice&)>
+DesktopNotifier::trayMessage(std::function<QSystemTrayIcon*()> tray) {
+    // The action of the message shown last: a click answers that one.
+    auto action = std::make_shared<std::function<void()>>();
+    return [tray = std::move(tray), action](const Notice& notice) {
+        QSystemTrayIcon* icon = tray ? tray() : nullptr;
+        if (icon == nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) {
+            return;
         }
-    });
-    tray->showMessage(QString::fromStdString(notice.title), QString::fromStdString(body));
+        *action = notice.action;
+        QObject::disconnect(icon, &QSystemTrayIcon::messageClicked, nullptr, nullptr);
+        QObject::connect(icon, &QSystemTrayIcon::messageClicked, [action] {
+            if (const auto chosen = std::exchange(*action, {})) {
+                chosen();
+            }
+        });
+        const std::string click = notice.action ? " Click here: " + notice.actionLabel + "." : "";
+        icon->showMessage(QString::fromStdString(notice.title),
+                          QString::fromStdString(notice.body + click));
+    };
 }
 
 } // namespace vantile

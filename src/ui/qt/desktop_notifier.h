@@ -18,10 +18,14 @@ namespace vantile {
 class DesktopNotifier : public QObject {
     Q_OBJECT
   public:
-    // The tray icon, when there is one by the time a notice comes.
-    explicit DesktopNotifier(std::function<QSystemTrayIcon*()> tray);
+    // `fallback` shows a notice that no service took.
+    explicit DesktopNotifier(std::function<void(const Notice&)> fallback);
 
-    // Never waits for the service: a notice it refuses goes to the tray icon.
+    // A message from the tray icon, when there is one by the time a notice comes; a click on it
+    // is the notice's action.
+    static std::function<void(const Notice&)> trayMessage(std::function<QSystemTrayIcon*()> tray);
+
+    // Never waits for the service: a notice it refuses goes to the fallback.
     void notify(const Notice& notice);
 
   private slots:
@@ -29,11 +33,8 @@ class DesktopNotifier : public QObject {
     void onClosed(uint id, uint reason);
 
   private:
-    void showInTray(const Notice& notice);
-
-    std::function<QSystemTrayIcon*()> tray_;
+    std::function<void(const Notice&)> fallback_;
     std::map<uint, std::function<void()>> actions_;
-    std::function<void()> trayAction_;
 };
 
 } // namespace vantile
