@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdio>
@@ -256,11 +256,8 @@ int runGui(int argc, char** argv) {
         }
     });
 
-    // Events that a wait for a reply pulled off the socket outside a drain (in a timer, a window's
-    // handler) would not wake the socket notifier again; a key press among them would keep the
-    // keyboard frozen for its grab. Whatever is queued is handled before the loop sleeps.
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     [&] { connection->drainQueuedEvents(); });
+    connection->setQueuedEventsNotice(
+        [&] { QTimer::singleShot(0, &app, [&] { connection->drainQueuedEvents(); }); });
 
     InstanceService service(std::move(acquired.server));
     service.onUrl = [&](const std::string& url) {

@@ -84,24 +84,29 @@ void X11Connection::flush() {
 }
 
 void X11Connection::drainEvents() {
+    ++draining_;
     // Replies waited for while listeners answer a batch pull later events off the socket, which
     // will not announce them again: they make the next batch.
     for (int batch = 0; batch < kMostBatchesPerDrain && dispatchQueuedEvents(); ++batch) {
         notifyDrained();
     }
+    --draining_;
 }
 
 void X11Connection::drainQueuedEvents() {
+    noticed_ = false;
     xcb_generic_event_t* first = xcb_poll_for_queued_event(raw());
     if (first == nullptr) {
         return;
     }
+    ++draining_;
     {
         ReplyPtr<xcb_generic_event_t> owned(first, &std::free);
         dispatch(*first);
     }
     dispatchQueuedEvents();
     notifyDrained();
+    --draining_;
     drainEvents();
 }
 

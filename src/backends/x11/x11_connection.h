@@ -77,6 +77,16 @@ class X11Connection {
     void drainEvents();
     // The same for the events xcb has already read off the socket; nothing is read from it.
     void drainQueuedEvents();
+    // A wait for a reply outside a drain may leave events in xcb's queue that the socket will not
+    // announce again (a key press among them would keep the keyboard frozen for its grab): whoever
+    // runs the event loop is then told, once until it calls drainQueuedEvents.
+    void setQueuedEventsNotice(std::function<void()> notice) { notice_ = std::move(notice); }
+    void waitedForServer() {
+        if (draining_ == 0 && notice_ && !noticed_) {
+            noticed_ = true;
+            notice_();
+        }
+    }
     void flush();
 
     // In strict mode an unexpected X error aborts the process, so tests cannot overlook one.
@@ -125,6 +135,9 @@ class X11Connection {
     xcb_window_t root_ = XCB_WINDOW_NONE;
     bool randrMonitors_ = false;
     bool strictErrors_ = false;
+    int draining_ = 0;
+    bool noticed_ = false;
+    std::function<void()> notice_;
     std::size_t unexpectedErrors_ = 0;
     std::map<std::uint64_t, std::shared_ptr<Listener>> listeners_;
     std::uint64_t nextListenerId_ = 1;

@@ -82,6 +82,7 @@ Registration X11KeyGrabs::grab(const Grab& grab) {
             }
         }
     }
+    connection_.waitedForServer();
     if (result != Registration::active) {
         ungrab(grab);
     }

@@ -29,6 +29,7 @@ ReplyPtr<R> takeReply(X11Connection& connection,
                       R* (*replyFn)(xcb_connection_t*, C, xcb_generic_error_t**), C cookie) {
     xcb_generic_error_t* error = nullptr;
     R* reply = replyFn(connection.raw(), cookie, &error);
+    connection.waitedForServer();
     connection.takeError(error);
     return ReplyPtr<R>(reply, &std::free);
 }
