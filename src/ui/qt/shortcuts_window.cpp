@@ -5,8 +5,11 @@
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "core/input/key_chords.h"
 #include "core/input/shortcut_table.h"
@@ -42,6 +45,9 @@ ShortcutsWindow::ShortcutsWindow(AppDelegate& delegate) : delegate_(delegate) {
     for (const ShortcutCommand& command : shortcutCommands()) {
         Row row{command.name, new QKeySequenceEdit, new QLabel, {}};
         row.keys->setClearButtonEnabled(true);
+        row.keys->setMinimumWidth(
+            row.keys->fontMetrics().horizontalAdvance("Ctrl+Alt+Shift+Return") +
+            row.keys->fontMetrics().height() * 2);
         grid->addWidget(new QLabel(QString::fromStdString(command.name)), line, 0);
         grid->addWidget(row.keys, line, 1);
         grid->addWidget(row.mark, line++, 2);
@@ -70,7 +76,9 @@ ShortcutsWindow::ShortcutsWindow(AppDelegate& delegate) : delegate_(delegate) {
     connect(freeKeys_, &QPushButton::clicked, this, [this] { useFreeKeys(); });
     connect(restore_, &QPushButton::clicked, this, [this] { restoreDefaults(); });
     connect(save_, &QPushButton::clicked, this, [this] { save(); });
-    resize(560, 640);
+    // Within the monitor's usable height, whatever the scale: the list scrolls, the buttons stay.
+    const QRect usable = screen()->availableGeometry();
+    resize(std::min(720, usable.width()), std::min(640, usable.height() * 9 / 10));
     refresh();
 }
 
