@@ -4,7 +4,6 @@
 
 #include "app/app_delegate.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "base/file_io.h"

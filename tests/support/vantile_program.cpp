@@ -99,4 +99,9 @@ void ProgramSession::click(int x, int y) {
     settle();
 }
 
+bool ProgramSession::listsShortcut(const std::string& line) {
+    return waitUntil(
+        [&] { return vantile->run({"shortcuts"}).output.find(line) != std::string::npos; }, 3000ms);
+}
+
 } // namespace vantile::test

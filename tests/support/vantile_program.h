@@ -72,6 +72,8 @@ struct ProgramSession {
     // Presses the keys (X keysyms) in order and lets them go in reverse, then settles.
     void keys(const std::vector<xcb_keysym_t>& keysyms);
     void click(int x, int y);
+    // Whether `vantile shortcuts` lists the line within 3 s (the file is read again on a change).
+    bool listsShortcut(const std::string& line);
 
     Desktop desktop;
     std::unique_ptr<InputInjector> input;
