@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "base/file_io.h"
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "core/input/shortcut_table.h"
 
 namespace vantile {

@@ -43,7 +43,7 @@ CommandLine instanceCommand(const std::vector<std::string>& args, std::size_t fi
 } // namespace
 
 std::string usageText() {
-    return "Usage: vantile [--strict-x-errors] [URL | snap ACTION | show]\n"
+    return "Usage: vantile [--strict-x-errors] [--desktop x11|kwin] [URL | snap ACTION | show]\n"
            "       vantile presets | use PRESET [--screen N] | clear [--screen N] | edit | quit\n"
            "       vantile shortcuts [--edit] | reload\n"
            "\n"
@@ -80,6 +80,8 @@ std::string usageText() {
            "  --ping             wait until the running instance has handled everything\n"
            "                     sent to it before; exit 1 when none is running\n"
            "  --strict-x-errors  abort on any unexpected X error (for testing)\n"
+           "  --desktop x11|kwin control the X display, or KDE Plasma's KWin on Wayland,\n"
+           "                     instead of the one this session runs\n"
            "  --help             show this text\n"
            "  --version          show the version\n";
 }
@@ -102,6 +104,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
         if (arg == "--strict-x-errors") {
             result.strictXErrors = true;
+        } else if (arg == "--desktop") {
+            if (i + 1 == args.size() || (args[i + 1] != "x11" && args[i + 1] != "kwin")) {
+                return invalid("--desktop takes x11 or kwin");
+            }
+            result.desktop = args[++i];
         } else if (arg == "--ping") {
             result.kind = CommandLine::Kind::ping;
         } else if (arg.rfind("-", 0) == 0) {

@@ -13,6 +13,8 @@ struct CommandLine {
     std::optional<std::string> url;        // to hand to the instance
     std::vector<std::string> commandWords; // for command: checked, for the running instance
     bool strictXErrors = false;
+    // The desktop to control when it is not the session's own: "x11" or "kwin".
+    std::optional<std::string> desktop;
     std::string error; // for invalid: what is wrong, in words
 };
 

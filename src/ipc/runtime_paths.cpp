@@ -36,14 +36,31 @@ RuntimePaths runtimePaths(const std::string& runtimeDir, const std::string& key)
     return RuntimePaths{dir, dir + "/" + key + ".sock", dir + "/" + key + ".lock"};
 }
 
+std::optional<std::string> waylandDisplayKey(const std::string& display) {
+    if (display.empty()) {
+        return std::nullopt;
+    }
+    std::string key = "wayland_" + display;
+    for (char& c : key) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') {
+            c = '_';
+        }
+    }
+    return key;
+}
+
+// A Wayland session names its display in WAYLAND_DISPLAY (its X display, if any, only serves
+// older programs); an X session in DISPLAY.
 std::optional<RuntimePaths> runtimePathsFromEnvironment(std::string* error) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* display = std::getenv("DISPLAY");
-    const auto key = displayKey(display ? display : "");
+    const auto key =
+        wayland && *wayland ? waylandDisplayKey(wayland) : displayKey(display ? display : "");
     if (!key) {
         if (error) {
             *error = display && *display
                          ? "cannot use the display name \"" + std::string(display) + "\""
-                         : "no X display: DISPLAY is not set";
+                         : "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
         }
         return std::nullopt;
     }

@@ -17,9 +17,13 @@ struct RuntimePaths {
 // screen number, and safe as a file name. None for an empty or unusable display name.
 std::optional<std::string> displayKey(const std::string& display);
 
+// "wayland-0" -> "wayland_wayland-0": one name per Wayland display, safe as a file name.
+std::optional<std::string> waylandDisplayKey(const std::string& display);
+
 RuntimePaths runtimePaths(const std::string& runtimeDir, const std::string& displayKey);
 
-// The paths for this process's environment ($DISPLAY, $XDG_RUNTIME_DIR); none without a display.
+// The paths for this process's environment ($WAYLAND_DISPLAY or $DISPLAY, $XDG_RUNTIME_DIR);
+// none without a display.
 std::optional<RuntimePaths> runtimePathsFromEnvironment(std::string* error);
 
 // Explains what stands at the socket's path when it is something no instance could listen at;

@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QFileSystemWatcher>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-#include <QtGui/qguiapplication_platform.h>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -15,22 +13,11 @@
 #include <thread>
 
 #include "app/app_delegate.h"
-#include "app/edge_behaviours.h"
-#include "backends/x11/x11_applications.h"
-#include "backends/x11/x11_connection.h"
-#include "backends/x11/x11_input.h"
-#include "backends/x11/x11_key_grabs.h"
-#include "backends/x11/x11_overlay_host.h"
-#include "backends/x11/x11_screen_changes.h"
-#include "backends/x11/x11_screens.h"
-#include "backends/x11/x11_window_backend.h"
-#include "base/file_io.h"
-#include "core/input/monitored_drags.h"
 #include "ipc/command_line.h"
 #include "ipc/instance_client.h"
 #include "ipc/instance_server.h"
+#include "main/desktop_session.h"
 #include "ui/qt/accessibility_onboarding_window.h"
-#include "ui/qt/desktop_event_monitors.h"
 #include "ui/qt/desktop_notifier.h"
 #include "ui/qt/editor/region_editor_toolbar.h"
 #include "ui/qt/editor/region_editor_view.h"
@@ -38,7 +25,6 @@
 #include "ui/qt/instance_service.h"
 #include "ui/qt/own_windows.h"
 #include "ui/qt/qt_clock.h"
-#include "ui/qt/queued_screen_changes.h"
 #include "ui/qt/quit_on_signal.h"
 #include "ui/qt/shortcuts_window.h"
 #include "ui/qt/snap_preview_window.h"
@@ -77,36 +63,6 @@ int forwardToOtherInstance(const RuntimePaths& paths, const CommandLine& command
     }
 }
 
-// Reads a setting of GNOME-style desktops through the desktop's own tool; the schema and key are
-// the program's own words, never the user's. None where the tool or the schema is missing.
-std::optional<std::string> desktopSetting(const std::string& schema, const std::string& key) {
-    const std::string command = "gsettings get " + schema + " " + key + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        return std::nullopt;
-    }
-    std::string value;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) {
-        value += buffer;
-    }
-    if (::pclose(pipe) != 0 || value.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// What the window manager does itself at the edges.
-std::vector<std::string> edgeBehaviours(X11Connection& connection) {
-    const char* home = std::getenv("HOME");
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    ConfigFolders folders{
-        home ? home : "",
-        config && *config == '/' ? std::string(config) : std::string(home ? home : "") + "/.config",
-        [](const std::string& path) { return readWholeFile(path); }, desktopSetting};
-    return competingEdgeBehaviours(windowManagerName(connection).value_or(""), folders);
-}
-
 // Calls back when the file or its folder changes. Editors often replace a file rather than
 // write it, which ends the watch on the file: it is watched again each time.
 void watchFile(QFileSystemWatcher& watcher, const std::filesystem::path& path,
@@ -120,17 +76,6 @@ void watchFile(QFileSystemWatcher& watcher, const std::filesystem::path& path,
     };
     QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, again);
     QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, again);
-}
-
-// Every window the toolkit makes is numbered from its own connection's range, which the server
-// hands to no other client while that connection lives: a gesture that starts in one is ours.
-void tellOwnWindows(X11GlobalInput& input) {
-    if (const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        const xcb_setup_t* setup = xcb_get_setup(x11->connection());
-        const std::uint32_t base = setup->resource_id_base;
-        const std::uint32_t mask = setup->resource_id_mask;
-        input.setOwnWindows([base, mask](xcb_window_t window) { return (window & ~mask) == base; });
-    }
 }
 
 } // namespace
@@ -153,37 +98,33 @@ int runGui(int argc, char** argv) {
     if (!acquired.server) {
         return fail(acquired.error);
     }
-    auto connection = X11Connection::open(nullptr);
-    if (!connection) {
-        return fail("cannot connect to the X display");
+    const SessionKind kind = sessionKind(command.desktop);
+    std::unique_ptr<DesktopSession> session;
+    if (kind == SessionKind::x11) {
+        session = openX11Session(command.strictXErrors, &error);
+        if (!session) {
+            return fail(error);
+        }
+    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // Never XWayland: there the program would reach only some of the windows.
+        qputenv("QT_QPA_PLATFORM", "wayland");
     }
-    connection->setStrictErrors(command.strictXErrors);
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Vantile Window Manager");
     QuitOnSignal quitOnSignal;
 
-    X11Screens screens(*connection);
+    if (session) {
+        session->start();
+    } else if (!(session = startKWinSession(paths->directory, &error))) {
+        return fail(error);
+    }
+    Screens& screens = session->screens();
+    WindowControl& backend = session->windows();
+    OverlayHost& overlays = session->overlays();
+    EventMonitors& monitors = session->monitors();
     QtClock clock;
-    X11WindowBackend backend(*connection, clock);
-    X11ScreenChanges x11ScreenChanges(*connection);
-    QueuedScreenChanges screenChanges(x11ScreenChanges);
-    X11GlobalInput globalInput(*connection);
-    tellOwnWindows(globalInput);
-    DesktopEventMonitors monitors(globalInput);
-    X11KeyGrabs shortcuts(*connection);
-    shortcuts.setPressHooks(
-        [&] {
-            backend.askAhead();
-            screens.askAhead();
-        },
-        [&] {
-            backend.dropAhead();
-            screens.dropAhead();
-        });
-    MonitoredDrags drags(monitors, screens);
-    X11OverlayHost overlays(*connection);
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
     SnapPreviewWindow preview(overlays);
     AppDelegate* running = nullptr;
@@ -192,16 +133,16 @@ int runGui(int argc, char** argv) {
     DesktopNotifier notifier(
         DesktopNotifier::trayMessage([&] { return statusMenu ? statusMenu->tray() : nullptr; }));
     QFileSystemWatcher watcher;
-    const std::vector<std::string> edgeNotes = edgeBehaviours(*connection);
+    const std::vector<std::string> edgeNotes = session->edgeNotes();
     const auto toolbarHoldsKeys = [&running] {
         return running && running->editorToolbar() && running->editorToolbar()->holdsKeys();
     };
     AppDelegate delegate(AppEnvironment{
         screens,
-        screenChanges,
+        session->screenChanges(),
         backend,
-        shortcuts,
-        drags,
+        session->shortcuts(),
+        session->drags(),
         preview,
         clock,
         activateOwnWindows,
@@ -246,28 +187,15 @@ int runGui(int argc, char** argv) {
         }
     };
 
-    QSocketNotifier xEvents(connection->fileDescriptor(), QSocketNotifier::Read);
-    QObject::connect(&xEvents, &QSocketNotifier::activated, [&] {
-        connection->drainEvents();
-        // The X server went away: nothing is left to do, and the socket would keep waking us.
-        if (connection->hasFailed()) {
-            xEvents.setEnabled(false);
-            QCoreApplication::exit(1);
-        }
-    });
-
-    connection->setQueuedEventsNotice(
-        [&] { QTimer::singleShot(0, &app, [&] { connection->drainQueuedEvents(); }); });
-
     InstanceService service(std::move(acquired.server));
     service.onUrl = [&](const std::string& url) {
         delegate.handleURL(url);
-        connection->drainEvents();
+        session->drain();
     };
     // Input and screen changes go through the event loop: the answer waits until everything that
     // reached the X server before the ping has been handled.
     service.beforePong = [&] {
-        connection->drainEvents();
+        session->drain();
         QCoreApplication::sendPostedEvents();
     };
     service.onCommand = [&](const std::vector<std::string>& words) {

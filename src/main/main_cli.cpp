@@ -59,6 +59,9 @@ int becomeInstance(const CommandLine& command) {
     if (command.strictXErrors) {
         args.push_back("--strict-x-errors");
     }
+    if (command.desktop) {
+        args.insert(args.end(), {"--desktop", *command.desktop});
+    }
     if (command.url) {
         args.push_back(*command.url);
     }

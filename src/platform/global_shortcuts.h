@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantile {
 
@@ -40,6 +42,19 @@ class GlobalShortcuts {
     virtual Registration registerShortcut(const std::string& id, const KeyChord& chord,
                                           ShortcutPress pressed) = 0;
     virtual void unregisterShortcut(const std::string& id) = 0;
+
+    // Whether a press whose command does nothing goes on to the focused program. Where it cannot,
+    // keys that programs use themselves (Alt+arrows) are better offered without a key.
+    virtual bool passesUnusedPresses() const { return true; }
+    // On a desktop whose own settings bind shortcuts, the keys the id is bound to there now, as
+    // Qt's portable text writes them; none where the program's own chords are what holds.
+    virtual std::optional<std::vector<std::string>> heldChords(const std::string& /*id*/) {
+        return std::nullopt;
+    }
+    // Binds the id to these keys in the desktop's own settings; false where it has none.
+    virtual bool rebind(const std::string& /*id*/, const std::vector<KeyChord>& /*chords*/) {
+        return false;
+    }
 };
 
 } // namespace vantile

@@ -37,7 +37,7 @@
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_input.h"
 #include "base/file_io.h"
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "fake/fake_app_environment.h"
 #include "fake/fake_desktop.h"
 #include "support/desktop.h"

@@ -11,7 +11,7 @@
 #include "app/edge_behaviours.h"
 #include "app/preset_listing.h"
 #include "base/file_io.h"
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "unit/desktop_test.h"
 
 namespace vantile {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "core/input/shortcut_manager.h"
 #include "core/input/shortcut_table.h"
 #include "core/input/snap_manager.h"

@@ -1,7 +1,7 @@
 #include "core/input/shortcut_manager.h"
 
 #include "core/editor/region_editor_window.h"
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 
 #include <algorithm>
 #include <map>

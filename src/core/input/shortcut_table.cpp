@@ -7,7 +7,7 @@
 #include <set>
 #include <variant>
 
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "core/windows/window_action.h"
 
 namespace vantile {

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 #include "core/input/shortcut_table.h"
 
 namespace vantile {

@@ -1,4 +1,4 @@
-#include "core/input/key_chords.h"
+#include "platform/key_chords.h"
 
 #include <algorithm>
 #include <array>
