@@ -11,9 +11,11 @@ build_pkgs=(
   libxcb1-dev libxcb-randr0-dev libxcb-xtest0-dev libxcb-xinput-dev
   libgtest-dev libgmock-dev nlohmann-json3-dev uuid-dev
 )
-run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool netpbm desktop-file-utils)
+run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool netpbm desktop-file-utils
+  qt6-wayland)
 test_pkgs=(xvfb openbox icewm fluxbox i3-wm xfwm4 dbus-daemon x11-xserver-utils x11-utils xterm wmctrl xbindkeys python3 clang-14 libclang-rt-14-dev
-  desktop-file-utils)
+  desktop-file-utils
+  kwin-wayland qt6-wayland dbus-bin gtk-layer-shell-examples)
 
 case "$what" in
   build) pkgs=("${build_pkgs[@]}") ;;

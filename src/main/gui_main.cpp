@@ -105,8 +105,9 @@ int runGui(int argc, char** argv) {
         if (!session) {
             return fail(error);
         }
-    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        // Never XWayland: there the program would reach only some of the windows.
+    } else {
+        // Our own windows too are native Wayland windows, never XWayland ones, whatever the
+        // environment asks for: KWin's script places them.
         qputenv("QT_QPA_PLATFORM", "wayland");
     }
 

@@ -43,9 +43,10 @@ class GlobalShortcuts {
                                           ShortcutPress pressed) = 0;
     virtual void unregisterShortcut(const std::string& id) = 0;
 
-    // Whether a press whose command does nothing goes on to the focused program. Where it cannot,
-    // keys that programs use themselves (Alt+arrows) are better offered without a key.
-    virtual bool passesUnusedPresses() const { return true; }
+    // Whether the desktop's own shortcut service holds the bindings: the user binds keys in its
+    // settings, and a press it delivers never goes on to the focused program, so keys that
+    // programs use themselves (Alt+arrows) are better offered there without a key.
+    virtual bool boundByDesktop() const { return false; }
     // On a desktop whose own settings bind shortcuts, the keys the id is bound to there now, as
     // Qt's portable text writes them; none where the program's own chords are what holds.
     virtual std::optional<std::vector<std::string>> heldChords(const std::string& /*id*/) {

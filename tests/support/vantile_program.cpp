@@ -12,6 +12,7 @@ ProcessOptions VantileProgram::commandOptions(const std::vector<std::string>& ar
     ProcessOptions options;
     options.argv = {std::string(VANTILE_BINARY_DIR) + "/vantile"};
     options.argv.insert(options.argv.end(), args.begin(), args.end());
+    options.environment = session_;
     home_.applyTo(options, display_);
     return options;
 }
@@ -25,15 +26,26 @@ VantileProgram::start(XServer& server, std::vector<std::string> extraArgs,
         prepare(program->home_);
     }
     extraArgs.insert(extraArgs.begin(), "--strict-x-errors");
-    auto options = program->commandOptions(extraArgs);
-    options.environment.insert(environment.begin(), environment.end());
-    options.outputFile = program->home_.root() / "instance.log";
-    program->instance_ = std::make_unique<Process>(options);
-    const auto running = [&] { return program->running(); };
-    if (!waitUntil([&] { return !running() || program->ping(); }, 10000ms, 20ms) || !running()) {
-        throw HarnessError("vantile did not start answering: " + program->report());
-    }
+    program->launch(extraArgs, environment);
     return program;
+}
+
+std::unique_ptr<VantileProgram> VantileProgram::startOn(std::map<std::string, std::string> session,
+                                                        std::vector<std::string> extraArgs) {
+    std::unique_ptr<VantileProgram> program(new VantileProgram("", std::move(session)));
+    program->launch(extraArgs, {});
+    return program;
+}
+
+void VantileProgram::launch(std::vector<std::string> args,
+                            const std::map<std::string, std::string>& environment) {
+    auto options = commandOptions(args);
+    options.environment.insert(environment.begin(), environment.end());
+    options.outputFile = home_.root() / "instance.log";
+    instance_ = std::make_unique<Process>(options);
+    if (!waitUntil([&] { return !running() || ping(); }, 10000ms, 20ms) || !running()) {
+        throw HarnessError("vantile did not start answering: " + report());
+    }
 }
 
 CommandResult VantileProgram::run(const std::vector<std::string>& args) const {

@@ -38,6 +38,10 @@ class VantileProgram {
           const std::function<void(const ProgramHome&)>& prepare = {},
           const std::map<std::string, std::string>& environment = {});
 
+    // The same on another desktop: the variables (which win over the home's) lead it there.
+    static std::unique_ptr<VantileProgram> startOn(std::map<std::string, std::string> session,
+                                                   std::vector<std::string> extraArgs = {});
+
     // Runs `vantile ARGS...` to its end (within 10 s) in the instance's environment.
     CommandResult run(const std::vector<std::string>& args) const;
     // `vantile snap ACTION`, then a ping, so that the move has been carried out on return;
@@ -52,9 +56,13 @@ class VantileProgram {
     ProcessOptions commandOptions(const std::vector<std::string>& args) const;
 
   private:
-    VantileProgram(std::string display) : display_(std::move(display)) {}
+    VantileProgram(std::string display, std::map<std::string, std::string> session = {})
+        : display_(std::move(display)), session_(std::move(session)) {}
+    void launch(std::vector<std::string> args,
+                const std::map<std::string, std::string>& environment);
 
     std::string display_;
+    std::map<std::string, std::string> session_;
     ProgramHome home_;
     std::unique_ptr<Process> instance_;
 };

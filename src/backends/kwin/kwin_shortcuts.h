@@ -21,7 +21,7 @@ class KWinShortcuts : public GlobalShortcuts {
     Registration registerShortcut(const std::string& id, const KeyChord& chord,
                                   ShortcutPress pressed) override;
     void unregisterShortcut(const std::string& id) override;
-    bool passesUnusedPresses() const override { return false; }
+    bool boundByDesktop() const override { return true; }
     std::optional<std::vector<std::string>> heldChords(const std::string& id) override;
     bool rebind(const std::string& id, const std::vector<KeyChord>& chords) override;
 

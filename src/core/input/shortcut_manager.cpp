@@ -89,19 +89,52 @@ void ShortcutManager::start(const ShortcutBindings& bindings) {
         }
         for (std::size_t i = 0; plan && i < list.size(); ++i) {
             const auto id = i == 0 ? name : name + " " + std::to_string(i + 1);
+            if (withheld(list[i])) {
+                add(id, KeyChord{}, plan);
+                report_.push_back({formatChord(list[i]), name, BindingReport::Status::unbound,
+                                   "the desktop would take this key from every program; bind it "
+                                   "in the desktop's shortcut settings to use it",
+                                   id});
+                continue;
+            }
             const Registration result = add(id, list[i], plan);
             report_.push_back(
                 {formatChord(list[i]), name,
                  result == Registration::active  ? BindingReport::Status::active
                  : result == Registration::taken ? BindingReport::Status::taken
                                                  : BindingReport::Status::invalid,
-                 result == Registration::refused ? "the desktop does not deliver this chord" : ""});
+                 result == Registration::refused ? "the desktop does not deliver this chord" : "",
+                 result == Registration::active ? id : ""});
         }
     }
     for (const auto& problem : bindings.problems) {
         report_.push_back(
             {problem.chord, problem.command, BindingReport::Status::invalid, problem.reason});
     }
+}
+
+// Where a claimed key can never reach the focused program, Alt+arrows would stop working as
+// Back and Forward in every browser.
+bool ShortcutManager::withheld(const KeyChord& chord) const {
+    const bool arrow = chord.keyCode >= 123 && chord.keyCode <= 126;
+    return shortcuts_.boundByDesktop() && arrow && chord.modifiers == modifier::option;
+}
+
+std::vector<BindingReport> ShortcutManager::report() const {
+    std::vector<BindingReport> lines = report_;
+    for (BindingReport& line : lines) {
+        const auto held = line.id.empty() ? std::nullopt : shortcuts_.heldChords(line.id);
+        if (!held) {
+            continue;
+        }
+        if (const auto chord = held->empty() ? std::nullopt : parseChord(held->front())) {
+            line = {formatChord(*chord), line.command, BindingReport::Status::active, "", line.id};
+        } else if (line.status == BindingReport::Status::active) {
+            line = {"", line.command, BindingReport::Status::unbound,
+                    "no key is set for it in the desktop's shortcut settings", line.id};
+        }
+    }
+    return lines;
 }
 
 void ShortcutManager::stop() {
@@ -114,6 +147,10 @@ void ShortcutManager::stop() {
 
 std::map<std::string, KeyChord> ShortcutManager::freeAlternatives() {
     std::map<std::string, KeyChord> alternatives;
+    // There the user picks other keys in the desktop's settings.
+    if (shortcuts_.boundByDesktop()) {
+        return alternatives;
+    }
     const auto inUse = [&](const KeyChord& chord) {
         return std::ranges::any_of(chords_, [&](const auto& entry) {
             return std::ranges::find(entry.second, chord) != entry.second.end();

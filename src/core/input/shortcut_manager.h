@@ -31,8 +31,10 @@ struct BindingReport {
     std::string chord;
     std::string command;
     Status status = Status::active;
-    // Why an invalid entry could not be used.
+    // Why an invalid entry could not be used, or a binding is left without its key.
     std::string reason;
+    // What the chord is registered as; empty for an invalid entry.
+    std::string id{};
 };
 const char* statusName(BindingReport::Status status);
 
@@ -61,8 +63,9 @@ class ShortcutManager {
     void stop();
 
     bool monitoring() const { return !registered_.empty(); }
-    // One line per chord of every command, then every invalid entry.
-    const std::vector<BindingReport>& report() const { return report_; }
+    // One line per chord of every command, then every invalid entry; on a desktop whose own
+    // settings bind shortcuts, with the keys they hold now.
+    std::vector<BindingReport> report() const;
     // For each default chord another program holds: the same key with Super added (or, when it
     // has Super, without it) where the desktop grants that and no binding uses it.
     std::map<std::string, KeyChord> freeAlternatives();
@@ -73,6 +76,7 @@ class ShortcutManager {
     Registration add(const std::string& id, KeyChord chord, std::function<WindowManager::Plan()>);
     std::function<WindowManager::Plan()> planner(const std::string& name);
     bool leftToOurWindow(const KeyChord& chord) const;
+    bool withheld(const KeyChord& chord) const;
 
     WindowManager& windowManager_;
     GlobalShortcuts& shortcuts_;

@@ -1,0 +1,56 @@
+#pragma once
+
+// A real KWin for a test: a headless kwin_wayland with its own session bus, runtime folder and
+// home, and ways to look inside it (scripts whose printed lines come back) and to press its
+// shortcuts.
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/geometry.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace vantile::test {
+
+struct KWinOptions {
+    int width = 1280;
+    int height = 800;
+    int outputs = 1;
+};
+
+class KWinDesktop {
+  public:
+    // Throws HarnessError when KWin does not come up.
+    explicit KWinDesktop(KWinOptions options = {});
+
+    // What a program needs to be a client of this KWin and to reach its session bus.
+    std::map<std::string, std::string> environment() const;
+    // Runs the script inside KWin and returns what it passed to `out(text)`, in order, once it
+    // has run to its end; throws HarnessError when it fails or does not end.
+    std::vector<std::string> evaluate(const std::string& script);
+    // The frame of the window with this title, in KWin's pixels; none while it has none.
+    std::optional<Rect> frameOf(const std::string& title);
+    // Has KWin put the window with this title at the frame.
+    void place(const std::string& title, const Rect& frame);
+    // Calls `dbus-send` on this session bus with the arguments; its output, or none on failure.
+    std::optional<std::string> dbusCall(const std::vector<std::string>& args) const;
+    // Has KGlobalAccel fire KWin's shortcut of this name, as its key would.
+    void pressShortcut(const std::string& name) const;
+    // A client window with this title and size, shown and active; it moves itself when pressed.
+    std::unique_ptr<Process> startClient(const std::string& title, int width, int height);
+    std::string log() const { return readTextFile(dir_.path() / "kwin.log"); }
+
+  private:
+    TempDir dir_{"vantile-kwin"};
+    std::string busAddress_;
+    std::unique_ptr<Process> bus_;
+    std::unique_ptr<Process> kwin_;
+    int scripts_ = 0;
+};
+
+} // namespace vantile::test

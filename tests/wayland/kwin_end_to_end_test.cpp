@@ -1,0 +1,148 @@
+// The real program against a real KWin on Wayland, headless: the same actions as on X11 land the
+// window exactly, shortcuts are KWin's own, and a killed instance leaves nothing behind twice.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+
+#include "core/windows/window_action.h"
+#include "support/harness_error.h"
+#include "support/rect_printing.h"
+#include "support/vantile_program.h"
+#include "support/wait.h"
+#include "wayland/kwin_desktop.h"
+
+namespace vantile::test {
+namespace {
+
+// What vantile needs of KWin's session; its home stays its own.
+std::map<std::string, std::string> sessionOf(const KWinDesktop& kwin) {
+    auto environment = kwin.environment();
+    std::erase_if(environment, [](const auto& entry) {
+        return entry.first != "DBUS_SESSION_BUS_ADDRESS" && entry.first != "WAYLAND_DISPLAY";
+    });
+    return environment;
+}
+
+std::unique_ptr<VantileProgram> startVantile(const KWinDesktop& kwin) {
+    return VantileProgram::startOn(sessionOf(kwin), {"--desktop", "kwin"});
+}
+
+// KWin's own idea of where windows may go on an output: panels left out.
+Rect usableArea(KWinDesktop& kwin, int output) {
+    const auto lines = kwin.evaluate("var a = workspace.clientArea(KWin.MaximizeArea, " +
+                                     std::to_string(output) + ", workspace.currentDesktop);\n" +
+                                     "out(a.x + ' ' + a.y + ' ' + a.width + ' ' + a.height);");
+    Rect area;
+    std::istringstream(lines.at(0)) >> area.x >> area.y >> area.width >> area.height;
+    return area;
+}
+
+bool landsAt(KWinDesktop& kwin, const std::string& title, const Rect& target) {
+    return waitUntil([&] { return kwin.frameOf(title) == target; }, 3000ms, 20ms);
+}
+
+// KWin places in whole pixels: a target of 437.5 lands on 437 or 438.
+Rect inPixels(const Rect& r) {
+    return {std::round(r.x), std::round(r.y), std::round(r.width), std::round(r.height)};
+}
+
+struct Layout {
+    std::string name;
+    int outputs;
+    bool panel;
+    friend void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
+};
+
+class EveryActionOnKWin : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(EveryActionOnKWin, LandsWhereItBelongsAndRestoreReturnsExactly) {
+    const Layout& layout = GetParam();
+    KWinDesktop kwin({.outputs = layout.outputs});
+    std::unique_ptr<Process> panel;
+    if (layout.panel) {
+        ProcessOptions options{.argv = {"gtk-layer-demo", "--anchor", "lrb", "--exclusive"},
+                               .environment = kwin.environment()};
+        options.environment["GDK_BACKEND"] = "wayland";
+        panel = std::make_unique<Process>(options);
+        ASSERT_TRUE(waitUntil([&] { return usableArea(kwin, 0).height < 800; }, 10000ms, 50ms))
+            << "the panel reserved no space: " << panel->report();
+    }
+    auto client = kwin.startClient("Snap Me", 400, 300);
+    const int output = layout.outputs - 1;
+    // On two outputs the window stands on the second one, which lies right of the first.
+    const Rect start{output * 1280.0 + 200, 150, 400, 300};
+    kwin.place("Snap Me", start);
+    ASSERT_TRUE(landsAt(kwin, "Snap Me", start))
+        << describe(kwin.frameOf("Snap Me").value_or(Rect{}));
+    auto vantile = startVantile(kwin);
+    const Rect v = usableArea(kwin, output);
+
+    const auto expect = [&](const std::string& action, const Rect& target) {
+        vantile->snap(action);
+        EXPECT_TRUE(landsAt(kwin, "Snap Me", inPixels(target)))
+            << action << " should land at " << describe(inPixels(target)) << " (usable area "
+            << describe(v) << ") but the window is at " << describe(*kwin.frameOf("Snap Me"));
+    };
+    expect("center", {v.midX() - 200, v.midY() - 150, 400, 300});
+    for (const auto action : allWindowActions) {
+        if (const auto target = targetFrame(action, v)) {
+            expect(std::string(rawValue(action)), *target);
+        }
+    }
+    expect("restore", start);
+    expect("leftHalf", {v.x, v.y, v.width / 2, v.height});
+    expect("restore", start);
+    EXPECT_NE(vantile->report().find("vantile: note: KWin tiles"), std::string::npos)
+        << vantile->report();
+}
+
+INSTANTIATE_TEST_SUITE_P(KWin, EveryActionOnKWin,
+                         ::testing::Values(Layout{"OneOutputWithPanel", 1, true},
+                                           Layout{"TwoOutputs", 2, false}),
+                         [](const auto& info) { return info.param.name; });
+
+// KGlobalAccel's names for the program's shortcuts on KWin's component, as often as each is there.
+std::vector<std::string> vantileShortcutNames(const KWinDesktop& kwin) {
+    const auto reply = kwin.dbusCall({"--dest=org.kde.kglobalaccel", "/component/kwin",
+                                      "org.kde.kglobalaccel.Component.shortcutNames"});
+    std::vector<std::string> names;
+    std::istringstream lines(reply.value_or(""));
+    for (std::string line; std::getline(lines, line);) {
+        if (const auto at = line.find("\"vantile-"); at != std::string::npos) {
+            names.push_back(line.substr(at + 1, line.rfind('"') - at - 1));
+        }
+    }
+    return names;
+}
+
+TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilledInstance) {
+    KWinDesktop kwin;
+    // Another script holds Ctrl+Alt+Up before vantile starts.
+    kwin.evaluate("registerShortcut('other-up', 'Other', 'Ctrl+Alt+Up', function () {});");
+    auto client = kwin.startClient("Keys", 400, 300);
+    auto vantile = startVantile(kwin);
+
+    const std::string list = vantile->run({"shortcuts"}).output;
+    for (const char* line : {"Ctrl+Alt+Left\tleftHalf\tactive", "Ctrl+Alt+Up\ttopHalf\ttaken",
+                             "Alt+Left\tregionLeft\tunbound"}) {
+        EXPECT_NE(list.find(line), std::string::npos) << line << " in:\n" << list;
+    }
+    kwin.pressShortcut("vantile-leftHalf");
+    EXPECT_TRUE(landsAt(kwin, "Keys", {0, 0, 640, 800}));
+    EXPECT_EQ(std::ranges::count(vantileShortcutNames(kwin), "vantile-leftHalf"), 1);
+
+    // A killed instance leaves its script loaded; the next one replaces it and registers once.
+    ::kill(vantile->pid(), SIGKILL);
+    vantile = startVantile(kwin);
+    kwin.pressShortcut("vantile-rightHalf");
+    EXPECT_TRUE(landsAt(kwin, "Keys", {640, 0, 640, 800}));
+    const auto names = vantileShortcutNames(kwin);
+    EXPECT_EQ(std::ranges::count(names, "vantile-rightHalf"), 1);
+    EXPECT_EQ(std::ranges::count(names, "vantile-topHalf"), 0) << "a taken key is not registered";
+}
+
+} // namespace
+} // namespace vantile::test
