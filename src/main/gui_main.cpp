@@ -126,6 +126,15 @@ int runGui(int argc, char** argv) {
     OverlayHost& overlays = session->overlays();
     EventMonitors& monitors = session->monitors();
     QtClock clock;
+    if (kind == SessionKind::kwin) {
+        // Qt's global coordinates on Wayland are KWin's.
+        setOwnWindowPlacer([&overlays](QWidget& window, const QRect& r) {
+            overlays.place(
+                window.windowTitle().toStdString(),
+                Rect{double(r.x()), double(r.y()), double(r.width()), double(r.height())},
+                takesKeys(window));
+        });
+    }
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
     SnapPreviewWindow preview(overlays);
     AppDelegate* running = nullptr;

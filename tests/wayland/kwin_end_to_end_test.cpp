@@ -144,5 +144,25 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     EXPECT_EQ(std::ranges::count(names, "vantile-topHalf"), 0) << "a taken key is not registered";
 }
 
+TEST(KWinEditor, CoversBothOutputsWithItsToolbarAboveAndTakesTheKeysOnThePrimary) {
+    KWinDesktop kwin({.outputs = 2});
+    auto client = kwin.startClient("Work", 400, 300);
+    auto vantile = startVantile(kwin);
+    ASSERT_EQ(vantile->run({"edit"}).exitCode, 0);
+    EXPECT_TRUE(landsAt(kwin, "Vantile Region Editor", {0, 0, 1280, 800}));
+    EXPECT_TRUE(landsAt(kwin, "Vantile Region Editor 2", {1280, 0, 1280, 800}));
+    // Stacking, from the bottom: the client, the editor windows, the toolbar; keys to the primary.
+    const auto stacking = kwin.evaluate(
+        "workspace.clientList().slice().sort(function (a, b) { return a.stackingOrder - "
+        "b.stackingOrder; }).forEach(function (c) { out(c.caption + (c === "
+        "workspace.activeClient ? ' (active)' : '')); });");
+    EXPECT_EQ(stacking.front(), "Work");
+    EXPECT_EQ(stacking.back(), "Vantile Region Editor Toolbar");
+    EXPECT_NE(std::ranges::find(stacking, "Vantile Region Editor (active)"), stacking.end());
+    const Rect toolbar = kwin.frameOf("Vantile Region Editor Toolbar").value_or(Rect{});
+    EXPECT_TRUE(toolbar.width > 0 && toolbar.minX() >= 0 && toolbar.maxX() <= 1280)
+        << "the toolbar stands on the primary output: " << describe(toolbar);
+}
+
 } // namespace
 } // namespace vantile::test

@@ -12,6 +12,7 @@ var pending = {};
 var placements = {};
 var shortcuts = {};
 var failedPolls = 0;
+var keysWindow = null;
 
 // Every event carries the pointer, so that the program always knows where the user is.
 function send(event) {
@@ -124,8 +125,21 @@ function onFrameChanged(window) {
     }
 }
 
+// The program's own overlays are never the window the user works in; those that take no keys
+// hand the focus straight back.
+function isOverlay(window) {
+    return !!window && window.pid === vantilePid && placements[window.caption] !== undefined;
+}
+
 function sendActive() {
     var window = activeWindow();
+    if (isOverlay(window)) {
+        var back = keysWindow || followed;
+        if (!placements[window.caption].keys && back) {
+            activate(back);
+        }
+        return;
+    }
     followed = movable(window) ? window : null;
     if (followed) {
         send({e: "active", id: idOf(followed), frame: box(followed.frameGeometry),
@@ -177,8 +191,11 @@ function placeOwnWindow(window) {
     window.skipPager = true;
     window.onAllDesktops = true;
     setFrame(window, place.x, place.y, place.w, place.h);
-    if (!place.keys && window === activeWindow() && followed) {
-        activate(followed);
+    if (place.keys) {
+        keysWindow = window;
+        activate(window);
+    } else if (window === activeWindow()) {
+        sendActive();
     }
 }
 
@@ -274,7 +291,15 @@ on(workspace, six ? "windowAdded" : "clientAdded", function (window) {
     watchWindow(window);
     sendScreens();
 });
-on(workspace, six ? "windowRemoved" : "clientRemoved", function () { sendScreens(); });
+on(workspace, six ? "windowRemoved" : "clientRemoved", function (window) {
+    if (window === keysWindow) {
+        keysWindow = null;
+    }
+    if (window === followed) {
+        followed = null;
+    }
+    sendScreens();
+});
 on(workspace, six ? "windowActivated" : "clientActivated", sendActive);
 on(workspace, six ? "screensChanged" : "numberScreensChanged", sendScreens);
 on(workspace, "screenResized", sendScreens);

@@ -1,6 +1,7 @@
 #include "ui/qt/own_windows.h"
 
 #include <QApplication>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -28,12 +29,69 @@ std::vector<QWidget*> visibleInRaiseOrder(int fromLayer) {
     return windows;
 }
 
-bool takesKeys(const QWidget& window) {
-    return window.isVisible() && !window.testAttribute(Qt::WA_ShowWithoutActivating) &&
-           !window.windowFlags().testFlag(Qt::WindowTransparentForInput);
+std::function<void(QWidget&, const QRect&)>& placer() {
+    static std::function<void(QWidget&, const QRect&)> instance;
+    return instance;
+}
+
+// Editor windows share their title; the desktop tells windows apart by theirs.
+void makeTitleUnique(QWidget& window) {
+    const QString base = window.windowTitle();
+    QString title = base;
+    for (int n = 2;; ++n) {
+        const auto others = QApplication::topLevelWidgets();
+        if (std::none_of(others.begin(), others.end(), [&](const QWidget* other) {
+                return other != &window && other->windowTitle() == title;
+            })) {
+            break;
+        }
+        title = base + " " + QString::number(n);
+    }
+    window.setWindowTitle(title);
 }
 
 } // namespace
+
+constexpr const char* kLeavesKeysProperty = "vantileLeavesKeys";
+
+void setLeavesKeysToOthers(QWidget& window) {
+    window.setProperty(kLeavesKeysProperty, true);
+}
+
+bool takesKeys(const QWidget& window) {
+    return !window.property(kLeavesKeysProperty).toBool() &&
+           !window.testAttribute(Qt::WA_ShowWithoutActivating) &&
+           !window.windowFlags().testFlag(Qt::WindowTransparentForInput);
+}
+
+// Where the desktop stacks the windows, a window is kept above the one it belongs to: the
+// toolbar above the editor window it stands on.
+void keepAboveItsEditor(QWidget& window, const QRect& geometry) {
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (layerOf(*other) == static_cast<int>(OwnWindowLayer::editor) &&
+            other->geometry().contains(geometry.center())) {
+            other->winId();
+            window.winId();
+            window.windowHandle()->setTransientParent(other->windowHandle());
+            return;
+        }
+    }
+}
+
+void placeOwnWindow(QWidget& window, const QRect& geometry) {
+    window.setGeometry(geometry);
+    if (placer()) {
+        makeTitleUnique(window);
+        if (layerOf(window) == static_cast<int>(OwnWindowLayer::toolbar)) {
+            keepAboveItsEditor(window, geometry);
+        }
+        placer()(window, geometry);
+    }
+}
+
+void setOwnWindowPlacer(std::function<void(QWidget&, const QRect&)> place) {
+    placer() = std::move(place);
+}
 
 void setOwnWindowLayer(QWidget& window, OwnWindowLayer layer) {
     window.setProperty(kLayerProperty, static_cast<int>(layer));
@@ -52,9 +110,9 @@ void activateOwnWindows() {
         window->raise();
     }
     QWidget* active = QApplication::activeWindow();
-    if (!active || !takesKeys(*active)) {
-        const auto topmost = std::find_if(windows.rbegin(), windows.rend(),
-                                          [](const QWidget* w) { return takesKeys(*w); });
+    const auto visibleTakingKeys = [](const QWidget* w) { return w->isVisible() && takesKeys(*w); };
+    if (!active || !visibleTakingKeys(active)) {
+        const auto topmost = std::find_if(windows.rbegin(), windows.rend(), visibleTakingKeys);
         active = topmost == windows.rend() ? nullptr : *topmost;
     }
     if (active) {

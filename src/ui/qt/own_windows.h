@@ -6,6 +6,7 @@
 // everything. Raising goes through here, never straight to the window.
 
 #include <QWidget>
+#include <functional>
 
 namespace vantile {
 
@@ -20,6 +21,16 @@ void setOwnWindowLayer(QWidget& window, OwnWindowLayer layer);
 
 // Raises the window, then every visible window of a higher layer, lowest layer first.
 void raiseOwnWindow(QWidget& window);
+
+// Puts the window at the rectangle (Qt's global coordinates). Where the desktop places the
+// program's windows itself (Wayland), the placer set for it is told too, by a title no other
+// window of ours has.
+void placeOwnWindow(QWidget& window, const QRect& geometry);
+void setOwnWindowPlacer(std::function<void(QWidget& window, const QRect& geometry)> placer);
+// Whether the window takes the keys when it appears. Of the editor windows only the primary one
+// does; the others hand them back to it.
+bool takesKeys(const QWidget& window);
+void setLeavesKeysToOthers(QWidget& window);
 
 // Brings the program to the front: raises every visible window in layer order, then gives the
 // keys to the active window when it is still visible and takes keys, else to the topmost such

@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <string>
 
@@ -26,6 +27,7 @@ class SnapPreviewWidget : public QWidget {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TranslucentBackground, translucent);
         setFocusPolicy(Qt::NoFocus);
+        setWindowTitle(QStringLiteral("Vantile Snap Preview"));
     }
 
     bool translucent() const { return translucent_; }
@@ -117,9 +119,14 @@ void SnapPreviewWindow::show(const Rect& screenRect) {
         raiseOwnWindow(*widget_);
         return;
     }
-    widget_->setGeometry(target);
+    placeOwnWindow(*widget_, target);
     widget_->update();
     widget_->show();
+    // Wayland ignores the input-transparent flag: an input region outside the window lets
+    // every click through.
+    if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
+        widget_->windowHandle()->setMask(QRegion(-1, -1, 1, 1));
+    }
     // Windows opened since the last show may cover it.
     raiseOwnWindow(*widget_);
 }

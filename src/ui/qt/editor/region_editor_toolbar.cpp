@@ -123,7 +123,8 @@ RegionEditorToolbar::RegionEditorToolbar(const Screen& screen, RegionManager& re
     setOwnWindowLayer(*this, OwnWindowLayer::toolbar);
     setPalette(hudPalette());
     setFont(systemFont(QFont::Normal));
-    setGeometry(panelGeometry(screen, toQtGlobal));
+    setWindowTitle(QtEditorToolbar::title);
+    placeOwnWindow(*this, panelGeometry(screen, toQtGlobal));
     buildMainRow();
     buildSaveRow();
     reloadPresets();
@@ -280,9 +281,7 @@ QtEditorToolbar::QtEditorToolbar(const Screen& screen, RegionManager& regions,
     : widget_(new RegionEditorToolbar(screen, regions, screens, toQtGlobal, translucent,
                                       std::move(callbacks.onDone), std::move(callbacks.onCancel),
                                       std::move(callbacks.onPresetSelected),
-                                      std::move(callbacks.onSave))) {
-    widget_->setWindowTitle(title);
-}
+                                      std::move(callbacks.onSave))) {}
 
 QtEditorToolbar::~QtEditorToolbar() {
     widget_->hide();

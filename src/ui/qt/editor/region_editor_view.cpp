@@ -141,9 +141,12 @@ QtRegionEditorWindow::QtRegionEditorWindow(const Screen& targetScreen, BSPNode t
     view_->setWindowFlags(Qt::Window | overlayWindowFlags);
     view_->setWindowTitle(title);
     view_->setAttribute(Qt::WA_TranslucentBackground, translucent);
-    view_->setGeometry(geometry);
     view_->setFocusPolicy(Qt::StrongFocus);
     setOwnWindowLayer(*view_, OwnWindowLayer::editor);
+    if (!isPrimary) {
+        setLeavesKeysToOthers(*view_);
+    }
+    placeOwnWindow(*view_, geometry);
     std::weak_ptr<QtRegionEditorWindow*> weak = self_;
     view_->onTreeChanged = [weak](const BSPNode& changed) {
         if (const auto self = weak.lock()) {
