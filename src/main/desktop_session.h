@@ -44,6 +44,13 @@ std::unique_ptr<DesktopSession> openX11Session(bool strictErrors, std::string* e
 std::unique_ptr<DesktopSession> startKWinSession(const std::string& scriptFolder,
                                                  std::string* error);
 
+// A Wayland session without KWin: nothing there can be controlled, so the program stays untrusted
+// and says why, naming the desktop (never falling back to XWayland, where it would reach only
+// some of the windows).
+std::unique_ptr<DesktopSession> unsupportedWaylandSession(const std::string& scriptFolder);
+// The desktop as the session names it ("GNOME", "sway"), for telling the user.
+std::string waylandDesktopName();
+
 // Which desktop to control: the command line's choice, else the session's own.
 enum class SessionKind { x11, kwin };
 SessionKind sessionKind(const std::optional<std::string>& choice);

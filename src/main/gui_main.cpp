@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/app_delegate.h"
+#include "backends/kwin/kwin_bridge.h"
 #include "ipc/command_line.h"
 #include "ipc/instance_client.h"
 #include "ipc/instance_server.h"
@@ -116,8 +117,16 @@ int runGui(int argc, char** argv) {
     QApplication::setApplicationName("Vantile Window Manager");
     QuitOnSignal quitOnSignal;
 
+    std::string unsupported;
     if (session) {
         session->start();
+    } else if (!KWinBridge::kwinPresent()) {
+        unsupported = waylandDesktopName();
+        std::fprintf(stderr,
+                     "vantile: %s is not supported yet: on Wayland only KDE Plasma's KWin lets "
+                     "programs move windows.\n",
+                     unsupported.c_str());
+        session = unsupportedWaylandSession(paths->directory);
     } else if (!(session = startKWinSession(paths->directory, &error))) {
         return fail(error);
     }
@@ -159,7 +168,7 @@ int runGui(int argc, char** argv) {
         {},
         [&]() -> std::unique_ptr<OnboardingWindow> {
             return std::make_unique<AccessibilityOnboardingWindow>(
-                clock, [&] { return backend.isTrusted(); }, openHelpPage);
+                clock, [&] { return backend.isTrusted(); }, openHelpPage, unsupported);
         },
         [] { QCoreApplication::quit(); },
         [&](const Screen& screen, BSPNode tree,

@@ -68,6 +68,9 @@ class KWinSession : public DesktopSession {
     EventMonitors& monitors() override { return monitors_; }
     std::vector<std::string> edgeNotes() override { return desktopEdgeNotes("KWin"); }
     void drain() override {
+        if (!bridge_.answering()) {
+            return;
+        }
         // Whatever the script sent before a ping is answered has reached the bus by now; a
         // round trip to the script makes sure it has been handled here too.
         int token = ++pings_;
@@ -107,6 +110,17 @@ std::unique_ptr<DesktopSession> startKWinSession(const std::string& scriptFolder
         return nullptr;
     }
     return session;
+}
+
+std::unique_ptr<DesktopSession> unsupportedWaylandSession(const std::string& scriptFolder) {
+    return std::make_unique<KWinSession>(scriptFolder);
+}
+
+std::string waylandDesktopName() {
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    const std::string first =
+        desktop ? std::string(desktop).substr(0, std::string(desktop).find(':')) : "";
+    return first.empty() ? "this Wayland desktop" : first + " on Wayland";
 }
 
 SessionKind sessionKind(const std::optional<std::string>& choice) {

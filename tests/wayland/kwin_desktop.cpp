@@ -19,23 +19,22 @@ std::filesystem::path kwinCopy(const TempDir& dir) {
 
 } // namespace
 
+SessionBus::SessionBus(const std::filesystem::path& folder) {
+    const auto file = folder / "bus.address";
+    daemon_ = std::make_unique<Process>(ProcessOptions{
+        .argv = {"dbus-daemon", "--session", "--nofork", "--print-address=1"}, .outputFile = file});
+    if (!waitUntil([&] { return readTextFile(file).find('\n') != std::string::npos; }, 5000ms)) {
+        throw HarnessError("the session bus did not start: " + daemon_->report());
+    }
+    address_ = readTextFile(file);
+    address_.erase(address_.find('\n'));
+}
+
 KWinDesktop::KWinDesktop(KWinOptions options) {
     const auto runtime = dir_.makeSubdir("runtime");
     const auto config = dir_.makeSubdir("home/.config");
     // An idle screen locks itself after a while, and nothing is drawn behind the lock.
     std::ofstream(config / "kscreenlockerrc") << "[Daemon]\nAutolock=false\nLockOnResume=false\n";
-    bus_ = std::make_unique<Process>(
-        ProcessOptions{.argv = {"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-                       .outputFile = dir_.path() / "bus.address"});
-    if (!waitUntil(
-            [&] {
-                return readTextFile(dir_.path() / "bus.address").find('\n') != std::string::npos;
-            },
-            5000ms)) {
-        throw HarnessError("the session bus did not start: " + bus_->report());
-    }
-    busAddress_ = readTextFile(dir_.path() / "bus.address");
-    busAddress_.erase(busAddress_.find('\n'));
     ProcessOptions kwin{.argv = {kwinCopy(dir_), "--virtual", "--socket", "kwin-test", "--width",
                                  std::to_string(options.width), "--height",
                                  std::to_string(options.height), "--output-count",
@@ -57,7 +56,7 @@ KWinDesktop::KWinDesktop(KWinOptions options) {
 
 std::map<std::string, std::string> KWinDesktop::environment() const {
     const auto home = dir_.path() / "home";
-    return {{"DBUS_SESSION_BUS_ADDRESS", busAddress_},
+    return {{"DBUS_SESSION_BUS_ADDRESS", bus_.address()},
             {"XDG_RUNTIME_DIR", dir_.path() / "runtime"},
             {"WAYLAND_DISPLAY", dir_.path() / "runtime/kwin-test"},
             {"HOME", home},

@@ -17,6 +17,17 @@
 
 namespace vantile::test {
 
+// A private D-Bus session bus, gone with the object.
+class SessionBus {
+  public:
+    explicit SessionBus(const std::filesystem::path& folder);
+    const std::string& address() const { return address_; }
+
+  private:
+    std::unique_ptr<Process> daemon_;
+    std::string address_;
+};
+
 struct KWinOptions {
     int width = 1280;
     int height = 800;
@@ -47,8 +58,7 @@ class KWinDesktop {
 
   private:
     TempDir dir_{"vantile-kwin"};
-    std::string busAddress_;
-    std::unique_ptr<Process> bus_;
+    SessionBus bus_{dir_.path()};
     std::unique_ptr<Process> kwin_;
     int scripts_ = 0;
 };

@@ -164,5 +164,22 @@ TEST(KWinEditor, CoversBothOutputsWithItsToolbarAboveAndTakesTheKeysOnThePrimary
         << "the toolbar stands on the primary output: " << describe(toolbar);
 }
 
+// GNOME Shell and wlroots compositors have no KWin on the bus: the program says so and waits,
+// showing its window on the Wayland display, never reaching for XWayland.
+TEST(KWinAbsent, TheDesktopIsNamedAndNothingCanBeControlled) {
+    KWinDesktop kwin;
+    TempDir folder;
+    SessionBus otherBus(folder.path());
+    auto session = sessionOf(kwin);
+    session["DBUS_SESSION_BUS_ADDRESS"] = otherBus.address();
+    session["XDG_CURRENT_DESKTOP"] = "GNOME";
+    auto vantile = VantileProgram::startOn(session);
+    EXPECT_TRUE(
+        waitUntil([&] { return kwin.frameOf("Vantile Window Manager").has_value(); }, 5000ms))
+        << "no onboarding window on the Wayland display: " << vantile->report();
+    EXPECT_NE(vantile->report().find("GNOME on Wayland is not supported yet"), std::string::npos)
+        << vantile->report();
+    EXPECT_EQ(vantile->run({"presets"}).exitCode, 1);
+}
 } // namespace
 } // namespace vantile::test

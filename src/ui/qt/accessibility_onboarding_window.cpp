@@ -10,10 +10,12 @@ namespace vantile {
 
 AccessibilityOnboardingWindow::AccessibilityOnboardingWindow(Clock& clock,
                                                              std::function<bool()> isTrusted,
-                                                             std::function<void()> openSettings)
+                                                             std::function<void()> openSettings,
+                                                             const std::string& unsupportedDesktop)
     : OnboardingWindow(clock, std::move(isTrusted)), openSettings_(std::move(openSettings)),
       widget_(std::make_unique<OnboardingWidget>([this] { openSystemSettings(); },
-                                                 [this] { quitApp(); })) {
+                                                 [this] { quitApp(); },
+                                                 QString::fromStdString(unsupportedDesktop))) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), widget_->size());
         frame.moveCenter(screen->availableGeometry().center());

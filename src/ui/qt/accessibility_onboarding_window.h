@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/onboarding_window.h"
 
@@ -17,8 +18,10 @@ class OnboardingWidget;
 class AccessibilityOnboardingWindow : public OnboardingWindow {
   public:
     // Needs a QApplication for as long as it lives. `openSettings` is what the first button does.
+    // `unsupportedDesktop` names a desktop the program cannot work on.
     AccessibilityOnboardingWindow(Clock& clock, std::function<bool()> isTrusted,
-                                  std::function<void()> openSettings);
+                                  std::function<void()> openSettings,
+                                  const std::string& unsupportedDesktop = {});
     ~AccessibilityOnboardingWindow() override;
 
     void makeKeyAndOrderFront() override;

@@ -50,26 +50,35 @@ QColor secondaryTextColour(const QPalette& palette) {
 
 } // namespace
 
-OnboardingWidget::OnboardingWidget(std::function<void()> openSettings, std::function<void()> quit)
+OnboardingWidget::OnboardingWidget(std::function<void()> openSettings, std::function<void()> quit,
+                                   const QString& unsupportedDesktop)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle("Vantile Window Manager");
     setFixedSize(kWidth, kHeight);
     auto* glyph = new GlyphView(this);
     glyph->setGeometry(fromBottom(200, 230, 80, 80));
-    addTexts();
-    addButtons(std::move(openSettings), std::move(quit));
+    if (unsupportedDesktop.isEmpty()) {
+        addTexts("Accessibility Permission Required",
+                 "Vantile Window Manager needs Accessibility permission to move and resize "
+                 "windows of other applications.\n\nClick the button below to open System "
+                 "Settings, then enable Vantile Window Manager in the list.");
+        addButtons("Open System Settings", std::move(openSettings), std::move(quit));
+    } else {
+        addTexts("Desktop Not Supported Yet",
+                 "Vantile Window Manager cannot move windows on " + unsupportedDesktop +
+                     " yet. On Wayland it works with KDE Plasma only.\n\nLog in to a Plasma "
+                     "or X11 session to use it.");
+        addButtons("Learn More", std::move(openSettings), std::move(quit));
+    }
 }
 
-void OnboardingWidget::addTexts() {
-    auto* heading = new QLabel("Accessibility Permission Required", this);
+void OnboardingWidget::addTexts(const QString& headingText, const QString& bodyText) {
+    auto* heading = new QLabel(headingText, this);
     heading->setGeometry(fromBottom(20, 195, 440, 30));
     heading->setFont(systemFont(18, QFont::DemiBold));
     heading->setAlignment(Qt::AlignCenter);
 
-    auto* body = new QLabel("Vantile Window Manager needs Accessibility permission to move and "
-                            "resize windows of other applications.\n\nClick the button below to "
-                            "open System Settings, then enable Vantile Window Manager in the list.",
-                            this);
+    auto* body = new QLabel(bodyText, this);
     body->setGeometry(fromBottom(40, 85, 400, 100));
     body->setFont(systemFont(13, QFont::Normal));
     body->setAlignment(Qt::AlignCenter);
@@ -79,8 +88,9 @@ void OnboardingWidget::addTexts() {
     body->setPalette(palette);
 }
 
-void OnboardingWidget::addButtons(std::function<void()> openSettings, std::function<void()> quit) {
-    settingsButton_ = new QPushButton("Open System Settings", this);
+void OnboardingWidget::addButtons(const QString& settings, std::function<void()> openSettings,
+                                  std::function<void()> quit) {
+    settingsButton_ = new QPushButton(settings, this);
     settingsButton_->setGeometry(fromBottom(150, 45, 180, 32));
     settingsButton_->setDefault(true);
     connect(settingsButton_, &QPushButton::clicked, this, std::move(openSettings));

@@ -11,7 +11,10 @@ namespace vantile {
 // buttons, at fixed places in a window of fixed size.
 class OnboardingWidget : public QWidget {
   public:
-    OnboardingWidget(std::function<void()> openSettings, std::function<void()> quit);
+    // `unsupportedDesktop` names a desktop the program cannot work on at all; the window then
+    // says so instead of asking for permission.
+    OnboardingWidget(std::function<void()> openSettings, std::function<void()> quit,
+                     const QString& unsupportedDesktop = {});
 
     QPushButton* settingsButton() const { return settingsButton_; }
     QPushButton* quitButton() const { return quitButton_; }
@@ -22,8 +25,9 @@ class OnboardingWidget : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void addTexts();
-    void addButtons(std::function<void()> openSettings, std::function<void()> quit);
+    void addTexts(const QString& heading, const QString& body);
+    void addButtons(const QString& settings, std::function<void()> openSettings,
+                    std::function<void()> quit);
 
     QPushButton* settingsButton_ = nullptr;
     QPushButton* quitButton_ = nullptr;
