@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "base/file_io.h"
-#include "platform/key_chords.h"
 #include "core/input/shortcut_table.h"
+#include "platform/key_chords.h"
 
 namespace vantile {
 
@@ -55,7 +55,12 @@ void AppDelegate::reloadShortcuts() {
     shortcutProblems_ = invalid;
 }
 
+// Where the desktop binds the keys, the user's choice is written there, where its own settings
+// show it too; the file keeps only what the program registers as its defaults.
 bool AppDelegate::saveShortcuts(const std::map<std::string, std::vector<KeyChord>>& chosen) {
+    if (shortcutManager_ && shortcutManager_->rebindInDesktop(chosen)) {
+        return true;
+    }
     const auto file = readWholeFile(shortcutsPath());
     const auto written = rewrittenShortcutsFile(file, chosen);
     if (!written || !writeFileAtomically(shortcutsPath(), *written)) {

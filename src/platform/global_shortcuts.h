@@ -47,6 +47,10 @@ class GlobalShortcuts {
     // settings, and a press it delivers never goes on to the focused program, so keys that
     // programs use themselves (Alt+arrows) are better offered there without a key.
     virtual bool boundByDesktop() const { return false; }
+    // Where the desktop binds keys: registers the id without a key, for the user to bind there.
+    virtual Registration offerShortcut(const std::string& /*id*/, ShortcutPress /*pressed*/) {
+        return Registration::refused;
+    }
     // On a desktop whose own settings bind shortcuts, the keys the id is bound to there now, as
     // Qt's portable text writes them; none where the program's own chords are what holds.
     virtual std::optional<std::vector<std::string>> heldChords(const std::string& /*id*/) {

@@ -221,7 +221,23 @@ class FakeDesktop : public Screens,
                        ? Registration::taken
                        : MonitoredShortcuts::registerShortcut(id, chord, std::move(pressed));
         }
+        // As a desktop whose own settings bind the keys: what each id holds there.
+        bool boundByDesktop() const override { return heldThere.has_value(); }
+        Registration offerShortcut(const std::string& id, ShortcutPress pressed) override {
+            offered.push_back(id);
+            return Registration::active;
+        }
+        std::optional<std::vector<std::string>> heldChords(const std::string& id) override {
+            return heldThere ? std::optional((*heldThere)[id]) : std::nullopt;
+        }
+        bool rebind(const std::string& id, const std::vector<KeyChord>& chords) override {
+            rebound[id] = chords;
+            return heldThere.has_value();
+        }
         std::vector<KeyChord> taken;
+        std::optional<std::map<std::string, std::vector<std::string>>> heldThere;
+        std::vector<std::string> offered;
+        std::map<std::string, std::vector<KeyChord>> rebound;
     };
     // Over the monitors above, so they go first.
     Shortcuts shortcuts{*this};

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/key_chords.h"
 #include "core/input/shortcut_manager.h"
 #include "core/input/shortcut_table.h"
 #include "core/input/snap_manager.h"
+#include "platform/key_chords.h"
 #include "unit/desktop_test.h"
 
 namespace vantile {
@@ -259,6 +259,27 @@ TEST_F(ShortcutManagerTest, ReboundCommandsAnswerTheirNewChordsOnlyAndEachLineIs
     ASSERT_EQ(alternatives.size(), 1u);
     EXPECT_EQ(formatChord(alternatives.at("topHalf")), "Ctrl+Alt+Super+Up");
     EXPECT_EQ(desktop.installedMonitors(), 2u) << "probing keeps nothing registered";
+}
+
+TEST_F(ShortcutManagerTest, WhereTheDesktopBindsKeysItsKeysAreReportedAndChangesAreWrittenThere) {
+    desktop.shortcuts.taken = {*parseChord("Ctrl+Alt+Up")};
+    desktop.shortcuts.heldThere = {{"leftHalf", {"Meta+Left"}}, {"rightHalf", {}}};
+    shortcuts.start();
+    std::string lines;
+    for (const auto& line : shortcuts.report()) {
+        if (line.command == "leftHalf" || line.command == "rightHalf" ||
+            line.command == "topHalf" || line.command == "regionLeft") {
+            lines += line.chord + "|" + line.command + "|" + statusName(line.status) + "\n";
+        }
+    }
+    EXPECT_EQ(lines, "Super+Left|leftHalf|active\nAlt+Left|regionLeft|unbound\n"
+                     "|rightHalf|unbound\nCtrl+Alt+Up|topHalf|taken\n");
+    EXPECT_EQ(desktop.shortcuts.offered,
+              (std::vector<std::string>{"regionDown", "regionLeft", "regionRight", "regionUp"}))
+        << "Alt+arrows are offered without their keys";
+    EXPECT_TRUE(shortcuts.freeAlternatives().empty()) << "other keys are chosen in its settings";
+    EXPECT_TRUE(shortcuts.rebindInDesktop({{"leftHalf", {*parseChord("Ctrl+Super+H")}}}));
+    EXPECT_EQ(desktop.shortcuts.rebound.at("leftHalf"), std::vector{*parseChord("Ctrl+Super+H")});
 }
 
 // Each text and how it is written back; empty where it is no chord.

@@ -130,6 +130,13 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
                              "Alt+Left\tregionLeft\tunbound"}) {
         EXPECT_NE(list.find(line), std::string::npos) << line << " in:\n" << list;
     }
+    // The user binds leftHalf to Ctrl+Meta+H in Plasma's settings, which write it to KGlobalAccel.
+    ASSERT_TRUE(kwin.dbusCall({"--dest=org.kde.kglobalaccel", "/kglobalaccel",
+                               "org.kde.KGlobalAccel.setForeignShortcut",
+                               "array:string:kwin,vantile-leftHalf,KWin,Vantile: leftHalf",
+                               "array:int32:" + std::to_string(0x04000000 | 0x10000000 | 'H')}));
+    EXPECT_NE(vantile->run({"shortcuts"}).output.find("Ctrl+Super+H\tleftHalf\tactive"),
+              std::string::npos);
     kwin.pressShortcut("vantile-leftHalf");
     EXPECT_TRUE(landsAt(kwin, "Keys", {0, 0, 640, 800}));
     EXPECT_EQ(std::ranges::count(vantileShortcutNames(kwin), "vantile-leftHalf"), 1);

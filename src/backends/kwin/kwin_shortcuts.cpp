@@ -61,30 +61,34 @@ KWinShortcuts::KWinShortcuts(KWinBridge& bridge) : bridge_(bridge) {
     });
 }
 
-// A chord with no key registers the command without one: it shows in Plasma's settings, where
-// the user may bind it.
 Registration KWinShortcuts::registerShortcut(const std::string& id, const KeyChord& chord,
                                              ShortcutPress pressed) {
+    const int key = qtKey(chord);
+    if (key == 0) {
+        return Registration::refused;
+    }
+    const QDBusReply<QStringList> holder =
+        QDBusConnection::sessionBus().call(globalAccel(QStringLiteral("action")) << key);
+    if (holder.isValid() && holder.value().size() > 1 && holder.value().at(1) != actionName(id)) {
+        return Registration::taken;
+    }
+    return bind(id, qtText(chord), std::move(pressed));
+}
+
+// Shown in Plasma's settings without a key, where the user may bind it.
+Registration KWinShortcuts::offerShortcut(const std::string& id, ShortcutPress pressed) {
+    return bind(id, QString(), std::move(pressed));
+}
+
+Registration KWinShortcuts::bind(const std::string& id, const QString& keys,
+                                 ShortcutPress pressed) {
     if (pressed_.contains(id) || !bridge_.answering()) {
         return Registration::refused;
-    }
-    const bool keyless = chord == KeyChord{};
-    const int key = keyless ? 0 : qtKey(chord);
-    if (!keyless && key == 0) {
-        return Registration::refused;
-    }
-    if (!keyless) {
-        const QDBusReply<QStringList> holder =
-            QDBusConnection::sessionBus().call(globalAccel(QStringLiteral("action")) << key);
-        if (holder.isValid() && holder.value().size() > 1 &&
-            holder.value().at(1) != actionName(id)) {
-            return Registration::taken;
-        }
     }
     bridge_.send({{QStringLiteral("c"), QStringLiteral("bind")},
                   {QStringLiteral("name"), actionName(id)},
                   {QStringLiteral("text"), actionText(id)},
-                  {QStringLiteral("keys"), keyless ? QString() : qtText(chord)}});
+                  {QStringLiteral("keys"), keys}});
     pressed_[id] = std::move(pressed);
     return Registration::active;
 }

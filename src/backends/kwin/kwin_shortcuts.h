@@ -21,11 +21,14 @@ class KWinShortcuts : public GlobalShortcuts {
     Registration registerShortcut(const std::string& id, const KeyChord& chord,
                                   ShortcutPress pressed) override;
     void unregisterShortcut(const std::string& id) override;
+    Registration offerShortcut(const std::string& id, ShortcutPress pressed) override;
     bool boundByDesktop() const override { return true; }
     std::optional<std::vector<std::string>> heldChords(const std::string& id) override;
     bool rebind(const std::string& id, const std::vector<KeyChord>& chords) override;
 
   private:
+    Registration bind(const std::string& id, const QString& keys, ShortcutPress pressed);
+
     KWinBridge& bridge_;
     std::map<std::string, ShortcutPress> pressed_;
 };

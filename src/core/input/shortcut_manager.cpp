@@ -30,12 +30,13 @@ bool ShortcutManager::leftToOurWindow(const KeyChord& chord) const {
            (chord.keyCode == editor_keys::z && undoRedo == modifier::control);
 }
 
-Registration ShortcutManager::add(const std::string& id, KeyChord chord,
+Registration ShortcutManager::add(const std::string& id, std::optional<KeyChord> chord,
                                   std::function<WindowManager::Plan()> plan) {
-    const Registration result =
-        shortcuts_.registerShortcut(id, chord, [this, chord, plan]() -> WindowManager::Plan {
-            return leftToOurWindow(chord) ? WindowManager::Plan{} : plan();
-        });
+    ShortcutPress pressed = [this, chord, plan]() -> WindowManager::Plan {
+        return chord && leftToOurWindow(*chord) ? WindowManager::Plan{} : plan();
+    };
+    const Registration result = chord ? shortcuts_.registerShortcut(id, *chord, std::move(pressed))
+                                      : shortcuts_.offerShortcut(id, std::move(pressed));
     if (result == Registration::active) {
         registered_.push_back(id);
     }
@@ -90,7 +91,7 @@ void ShortcutManager::start(const ShortcutBindings& bindings) {
         for (std::size_t i = 0; plan && i < list.size(); ++i) {
             const auto id = i == 0 ? name : name + " " + std::to_string(i + 1);
             if (withheld(list[i])) {
-                add(id, KeyChord{}, plan);
+                add(id, std::nullopt, plan);
                 report_.push_back({formatChord(list[i]), name, BindingReport::Status::unbound,
                                    "the desktop would take this key from every program; bind it "
                                    "in the desktop's shortcut settings to use it",
@@ -135,6 +136,17 @@ std::vector<BindingReport> ShortcutManager::report() const {
         }
     }
     return lines;
+}
+
+bool ShortcutManager::rebindInDesktop(const std::map<std::string, std::vector<KeyChord>>& chosen) {
+    if (!shortcuts_.boundByDesktop()) {
+        return false;
+    }
+    bool all = true;
+    for (const auto& [command, chords] : chosen) {
+        all = shortcuts_.rebind(command, chords) && all;
+    }
+    return all;
 }
 
 void ShortcutManager::stop() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,10 +71,16 @@ class ShortcutManager {
     // has Super, without it) where the desktop grants that and no binding uses it.
     std::map<std::string, KeyChord> freeAlternatives();
 
+    // Where the desktop's own settings bind keys: binds the commands to these chords there.
+    // False where the program's own file binds them.
+    bool rebindInDesktop(const std::map<std::string, std::vector<KeyChord>>& chosen);
+
     static constexpr std::uint64_t controlOption = modifier::control | modifier::option;
 
   private:
-    Registration add(const std::string& id, KeyChord chord, std::function<WindowManager::Plan()>);
+    // Registers the chord, or with none the command without a key.
+    Registration add(const std::string& id, std::optional<KeyChord> chord,
+                     std::function<WindowManager::Plan()>);
     std::function<WindowManager::Plan()> planner(const std::string& name);
     bool leftToOurWindow(const KeyChord& chord) const;
     bool withheld(const KeyChord& chord) const;
