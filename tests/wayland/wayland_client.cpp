@@ -1,13 +1,17 @@
 // A plain client window on the Wayland display: titled from the command line, sized from it, and
 // moved by the user as a title bar would be when pressed anywhere (so that a test can drag it).
-// Prints "ready" once it is on screen.
+// Prints "ready" once it is on screen, and "resized WIDTH HEIGHT MICROSECONDS" whenever its size
+// changes, with the moment on the monotonic clock, so that a benchmark can tell when a move
+// reached the client without asking KWin.
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -17,6 +21,13 @@ class Client : public QWidget {
         if (event->button() == Qt::LeftButton) {
             windowHandle()->startSystemMove();
         }
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::printf("resized %d %d %lld\n", event->size().width(), event->size().height(),
+                    now.tv_sec * 1000000LL + now.tv_nsec / 1000);
+        std::fflush(stdout);
     }
     void showEvent(QShowEvent*) override {
         QTimer::singleShot(0, this, [] {
