@@ -150,12 +150,16 @@ void KWinDesktop::pressShortcut(const std::string& name) const {
     }
 }
 
-std::unique_ptr<Process> KWinDesktop::startClient(const std::string& title, int width, int height) {
+std::unique_ptr<Process> KWinDesktop::startClient(const std::string& title, int width, int height,
+                                                  int output) {
     ProcessOptions options{
         .argv = {std::string(VANTILE_BINARY_DIR) + "/tests/vantile_wayland_client", title,
                  std::to_string(width), std::to_string(height)},
         .environment = environment(),
         .outputFile = dir_.path() / (title + ".log")};
+    if (output >= 0) {
+        options.passedDescriptors = {{output, 1}};
+    }
     auto client = std::make_unique<Process>(options);
     if (!waitUntil([&] { return frameOf(title).has_value(); }, 10000ms, 20ms)) {
         throw HarnessError("the client window " + title + " did not appear: " + client->report());

@@ -53,7 +53,9 @@ class KWinDesktop {
     // Has KGlobalAccel fire KWin's shortcut of this name, as its key would.
     void pressShortcut(const std::string& name) const;
     // A client window with this title and size, shown and active; it moves itself when pressed.
-    std::unique_ptr<Process> startClient(const std::string& title, int width, int height);
+    // What it prints goes to the descriptor when one is given, to its log otherwise.
+    std::unique_ptr<Process> startClient(const std::string& title, int width, int height,
+                                         int output = -1);
     std::string log() const { return readTextFile(dir_.path() / "kwin.log"); }
 
   private:
