@@ -12,3 +12,5 @@ cmake --build "$build" --target vantile_shell_bench
 "$build/bench/vantile_shell_bench"
 cmake --build "$build" --target vantile_editor_bench
 "$build/bench/vantile_editor_bench"
+cmake --build "$build" --target vantile_kwin_snap_bench
+"$build/bench/vantile_kwin_snap_bench"
