@@ -188,5 +188,34 @@ TEST(KWinAbsent, TheDesktopIsNamedAndNothingCanBeControlled) {
         << vantile->report();
     EXPECT_EQ(vantile->run({"presets"}).exitCode, 1);
 }
+
+// No Plasma shell runs here: a stand-in for its tray takes the icon, whose menu is read over D-Bus.
+TEST(KWinTray, TheIconRegistersWithTheTrayAndItsMenuIsThere) {
+    KWinDesktop kwin;
+    const auto output = kwin.environment().at("HOME") + "/tray.log";
+    Process tray({.argv = {std::string(VANTILE_TEST_DATA_DIR) + "/../wayland/tray_watcher.py"},
+                  .environment = kwin.environment(),
+                  .outputFile = output});
+    ASSERT_TRUE(waitUntil([&] { return readTextFile(output).starts_with("ready"); }, 5000ms))
+        << tray.report();
+    auto vantile = startVantile(kwin);
+    std::string item;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const std::string log = readTextFile(output);
+            const auto at = log.find("registered ");
+            item = at == std::string::npos ? "" : log.substr(at + 11, log.find('\n', at) - at - 11);
+            return !item.empty();
+        },
+        5000ms))
+        << readTextFile(output);
+    const auto menu =
+        kwin.dbusCall({"--dest=" + item, "/MenuBar", "com.canonical.dbusmenu.GetLayout", "int32:0",
+                       "int32:-1", "array:string:label"});
+    for (const char* label : {"Left Half", "Edit Regions...", "Shortcuts...", "Quit"}) {
+        EXPECT_NE(menu.value_or("").find(std::string("\"") + label + "\""), std::string::npos)
+            << label;
+    }
+}
 } // namespace
 } // namespace vantile::test
