@@ -49,10 +49,22 @@ Rect inPixels(const Rect& r) {
     return {std::round(r.x), std::round(r.y), std::round(r.width), std::round(r.height)};
 }
 
+// Has KScreen, as Plasma's display settings do, change an output ("output.Virtual-1.disable").
+void configureOutput(const KWinDesktop& kwin, const std::string& change) {
+    Process doctor({.argv = {"kscreen-doctor", change},
+                    .environment = kwin.environment(),
+                    .outputFile = kwin.environment().at("HOME") + "/kscreen-doctor.log"});
+    if (doctor.waitExit(10000ms) != 0) {
+        throw HarnessError("kscreen-doctor " + change + " failed: " + doctor.report());
+    }
+}
+
 struct Layout {
     std::string name;
     int outputs;
     bool panel;
+    // The first output at twice the scale, with the window on it.
+    bool scaledFirst = false;
     friend void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 };
 
@@ -70,10 +82,14 @@ TEST_P(EveryActionOnKWin, LandsWhereItBelongsAndRestoreReturnsExactly) {
         ASSERT_TRUE(waitUntil([&] { return usableArea(kwin, 0).height < 800; }, 10000ms, 50ms))
             << "the panel reserved no space: " << panel->report();
     }
+    if (layout.scaledFirst) {
+        configureOutput(kwin, "output.Virtual-0.scale.2");
+    }
     auto client = kwin.startClient("Snap Me", 400, 300);
-    const int output = layout.outputs - 1;
-    // On two outputs the window stands on the second one, which lies right of the first.
-    const Rect start{output * 1280.0 + 200, 150, 400, 300};
+    // On two outputs the window stands on the second one, which lies right of the first, unless
+    // the first is the scaled one.
+    const int output = layout.scaledFirst ? 0 : layout.outputs - 1;
+    const Rect start{output * 1280.0 + 100, 50, 400, 300};
     kwin.place("Snap Me", start);
     ASSERT_TRUE(landsAt(kwin, "Snap Me", start))
         << describe(kwin.frameOf("Snap Me").value_or(Rect{}));
@@ -97,12 +113,20 @@ TEST_P(EveryActionOnKWin, LandsWhereItBelongsAndRestoreReturnsExactly) {
     expect("restore", start);
     EXPECT_NE(vantile->report().find("vantile: note: KWin tiles"), std::string::npos)
         << vantile->report();
+    if (layout.outputs == 2) {
+        configureOutput(kwin, "output.Virtual-1.disable");
+        EXPECT_TRUE(waitUntil(
+            [&] { return vantile->run({"presets"}).output.find("\n2\t") == std::string::npos; },
+            3000ms))
+            << "the second screen is still listed after it went";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(KWin, EveryActionOnKWin,
-                         ::testing::Values(Layout{"OneOutputWithPanel", 1, true},
-                                           Layout{"TwoOutputs", 2, false}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    KWin, EveryActionOnKWin,
+    ::testing::Values(Layout{"OneOutputWithPanel", 1, true}, Layout{"TwoOutputs", 2, false},
+                      Layout{"TwoOutputsTheFirstAtTwiceTheScale", 2, false, true}),
+    [](const auto& info) { return info.param.name; });
 
 // KGlobalAccel's names for the program's shortcuts on KWin's component, as often as each is there.
 std::vector<std::string> vantileShortcutNames(const KWinDesktop& kwin) {
