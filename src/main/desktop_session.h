@@ -40,14 +40,11 @@ class DesktopSession {
 std::unique_ptr<DesktopSession> openX11Session(bool strictErrors, std::string* error);
 
 // Once the toolkit runs on the Wayland display: loads the bridge into KWin. `scriptFolder` is a
-// private folder for the bridge script's file.
+// private folder for the bridge script's file. Where KWin is missing or does not run the bridge,
+// the session stays untrusted (never falling back to XWayland, where the program would reach
+// only some of the windows), and `error` says why.
 std::unique_ptr<DesktopSession> startKWinSession(const std::string& scriptFolder,
                                                  std::string* error);
-
-// A Wayland session without KWin: nothing there can be controlled, so the program stays untrusted
-// and says why, naming the desktop (never falling back to XWayland, where it would reach only
-// some of the windows).
-std::unique_ptr<DesktopSession> unsupportedWaylandSession(const std::string& scriptFolder);
 // The desktop as the session names it ("GNOME", "sway"), for telling the user.
 std::string waylandDesktopName();
 

@@ -120,15 +120,12 @@ int runGui(int argc, char** argv) {
     std::string unsupported;
     if (session) {
         session->start();
-    } else if (!KWinBridge::kwinPresent()) {
-        unsupported = waylandDesktopName();
-        std::fprintf(stderr,
-                     "vantile: %s is not supported yet: on Wayland only KDE Plasma's KWin lets "
-                     "programs move windows.\n",
-                     unsupported.c_str());
-        session = unsupportedWaylandSession(paths->directory);
-    } else if (!(session = startKWinSession(paths->directory, &error))) {
-        return fail(error);
+    } else {
+        unsupported = KWinBridge::kwinPresent() ? "" : waylandDesktopName();
+        session = startKWinSession(paths->directory, &error);
+        if (!error.empty()) {
+            std::fprintf(stderr, "vantile: %s.\n", error.c_str());
+        }
     }
     Screens& screens = session->screens();
     WindowControl& backend = session->windows();

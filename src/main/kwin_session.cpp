@@ -100,20 +100,15 @@ class KWinSession : public DesktopSession {
 
 std::unique_ptr<DesktopSession> startKWinSession(const std::string& scriptFolder,
                                                  std::string* error) {
-    if (!KWinBridge::kwinPresent()) {
-        *error = "KWin is not on the session bus";
-        return nullptr;
-    }
     auto session = std::make_unique<KWinSession>(scriptFolder);
-    if (const auto failed = session->load()) {
+    if (!KWinBridge::kwinPresent()) {
+        *error = waylandDesktopName() +
+                 " is not supported yet: on Wayland only KDE Plasma's KWin lets programs move "
+                 "windows";
+    } else if (const auto failed = session->load()) {
         *error = *failed;
-        return nullptr;
     }
     return session;
-}
-
-std::unique_ptr<DesktopSession> unsupportedWaylandSession(const std::string& scriptFolder) {
-    return std::make_unique<KWinSession>(scriptFolder);
 }
 
 std::string waylandDesktopName() {

@@ -170,6 +170,10 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     vantile = startVantile(kwin);
     kwin.pressShortcut("vantile-rightHalf");
     EXPECT_TRUE(landsAt(kwin, "Keys", {640, 0, 640, 800}));
+    // Region keys use the layout of the window's screen.
+    ASSERT_EQ(vantile->run({"use", "Thirds"}).exitCode, 0);
+    kwin.pressShortcut("vantile-region3");
+    EXPECT_TRUE(landsAt(kwin, "Keys", inPixels({1280.0 * 2 / 3, 0, 1280.0 / 3, 800})));
     const auto names = vantileShortcutNames(kwin);
     EXPECT_EQ(std::ranges::count(names, "vantile-rightHalf"), 1);
     EXPECT_EQ(std::ranges::count(names, "vantile-topHalf"), 0) << "a taken key is not registered";
