@@ -16,7 +16,7 @@ run_pkgs=(xvfb openbox x11-xserver-utils x11-utils x11-apps xterm wmctrl xdotool
 test_pkgs=(xvfb openbox icewm fluxbox i3-wm xfwm4 dbus-daemon x11-xserver-utils x11-utils xterm wmctrl xbindkeys python3 clang-14 libclang-rt-14-dev
   desktop-file-utils
   kwin-wayland qt6-wayland dbus-bin gtk-layer-shell-examples python3-dbus python3-gi
-  libkf5screen-bin qtwayland5)
+  libkf5screen-bin qtwayland5 plasma-wayland-protocols libwayland-dev)
 
 case "$what" in
   build) pkgs=("${build_pkgs[@]}") ;;
