@@ -35,6 +35,10 @@ KWinDesktop::KWinDesktop(KWinOptions options) {
     const auto config = dir_.makeSubdir("home/.config");
     // An idle screen locks itself after a while, and nothing is drawn behind the lock.
     std::ofstream(config / "kscreenlockerrc") << "[Daemon]\nAutolock=false\nLockOnResume=false\n";
+    if (!options.edgeTiling) {
+        std::ofstream(config / "kwinrc")
+            << "[Windows]\nElectricBorderTiling=false\nElectricBorderMaximize=false\n";
+    }
     ProcessOptions kwin{.argv = {kwinCopy(dir_), "--virtual", "--socket", "kwin-test", "--width",
                                  std::to_string(options.width), "--height",
                                  std::to_string(options.height), "--output-count",

@@ -32,6 +32,9 @@ struct KWinOptions {
     int width = 1280;
     int height = 800;
     int outputs = 1;
+    // KWin's own tiling and maximizing of a window dragged to a screen's edge, which lands it
+    // where the program's snapping would.
+    bool edgeTiling = true;
 };
 
 class KWinDesktop {
