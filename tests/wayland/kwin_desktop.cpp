@@ -48,9 +48,12 @@ KWinDesktop::KWinDesktop(KWinOptions options) {
     kwin.environment.insert({{"KWIN_WAYLAND_NO_PERMISSION_CHECKS", "1"}, {"KWIN_COMPOSE", "Q"}});
     kwin.environment.erase("WAYLAND_DISPLAY");
     kwin_ = std::make_unique<Process>(kwin);
+    // The bus answers a ping for any path once KWin holds its name; a method of the scripting
+    // object itself answers only once KWin can take scripts.
     const auto ready = [&] {
         return std::filesystem::exists(runtime / "kwin-test") &&
-               dbusCall({"--dest=org.kde.KWin", "/Scripting", "org.freedesktop.DBus.Peer.Ping"});
+               dbusCall({"--dest=org.kde.KWin", "/Scripting",
+                         "org.kde.kwin.Scripting.isScriptLoaded", "string:none"});
     };
     if (!waitUntil([&] { return !kwin_->running() || ready(); }, 20000ms, 50ms) ||
         !kwin_->running()) {
