@@ -79,6 +79,7 @@ std::optional<std::string> KWinDesktop::dbusCall(const std::vector<std::string>&
     call.argv.insert(call.argv.end(), args.begin(), args.end());
     Process process(call);
     if (process.waitExit(5000ms) != 0) {
+        lastFailure_ = process.describe() + ": " + readTextFile(output);
         return std::nullopt;
     }
     return readTextFile(output);
@@ -99,7 +100,8 @@ std::vector<std::string> KWinDesktop::evaluate(const std::string& script) {
     if (!scripting(
             {"org.kde.kwin.Scripting.loadScript", "string:" + file.string(), "string:" + name}) ||
         !scripting({"org.kde.kwin.Scripting.start"})) {
-        throw HarnessError("KWin did not take the script " + name);
+        throw HarnessError("KWin did not take the script " + name + ": " + lastFailure_ +
+                           kwin_->report());
     }
     const std::string prefix = "js: " + name + " ";
     std::vector<std::string> lines;

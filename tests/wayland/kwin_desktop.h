@@ -66,6 +66,7 @@ class KWinDesktop {
     SessionBus bus_{dir_.path()};
     std::unique_ptr<Process> kwin_;
     int scripts_ = 0;
+    mutable std::string lastFailure_;
 };
 
 } // namespace vantile::test

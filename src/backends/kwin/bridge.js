@@ -50,6 +50,24 @@ function activate(window) {
     }
 }
 
+// Handing the focus to a window that is closing brings KWin down: it is handed on once the
+// change in progress is over, and only to a window that is still there.
+var handBack = new QTimer();
+handBack.singleShot = true;
+handBack.interval = 0;
+var handBackTo = null;
+handBack.timeout.connect(function () {
+    if (handBackTo && allWindows().indexOf(handBackTo) >= 0 && handBackTo !== activeWindow()) {
+        activate(handBackTo);
+    }
+    handBackTo = null;
+});
+
+function activateLater(window) {
+    handBackTo = window;
+    handBack.start();
+}
+
 function idOf(window) {
     return String(window.internalId);
 }
@@ -134,9 +152,8 @@ function isOverlay(window) {
 function sendActive() {
     var window = activeWindow();
     if (isOverlay(window)) {
-        var back = keysWindow || followed;
-        if (!placements[window.caption].keys && back) {
-            activate(back);
+        if (!placements[window.caption].keys) {
+            activateLater(keysWindow || followed);
         }
         return;
     }
@@ -172,6 +189,7 @@ function watchWindow(window) {
         send({e: "drag", phase: "finish"});
     });
     on(window, "captionChanged", function () { placeOwnWindow(window); });
+    on(window, six ? "closed" : "windowClosed", function () { forget(window); });
     placeOwnWindow(window);
 }
 
@@ -193,7 +211,7 @@ function placeOwnWindow(window) {
     setFrame(window, place.x, place.y, place.w, place.h);
     if (place.keys) {
         keysWindow = window;
-        activate(window);
+        activateLater(window);
     } else if (window === activeWindow()) {
         sendActive();
     }
@@ -291,13 +309,20 @@ on(workspace, six ? "windowAdded" : "clientAdded", function (window) {
     watchWindow(window);
     sendScreens();
 });
-on(workspace, six ? "windowRemoved" : "clientRemoved", function (window) {
+function forget(window) {
     if (window === keysWindow) {
         keysWindow = null;
     }
     if (window === followed) {
         followed = null;
     }
+    if (window === handBackTo) {
+        handBackTo = null;
+    }
+}
+
+on(workspace, six ? "windowRemoved" : "clientRemoved", function (window) {
+    forget(window);
     sendScreens();
 });
 on(workspace, six ? "windowActivated" : "clientActivated", sendActive);
