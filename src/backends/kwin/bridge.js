@@ -111,11 +111,17 @@ function screenList() {
 }
 
 // Panels come and go with windows, so every change of windows may change the usable areas.
+function desktopNumber() {
+    return six ? workspace.currentDesktop.x11DesktopNumber : workspace.currentDesktop;
+}
+
 function sendScreens() {
-    var text = JSON.stringify(screenList());
+    var text = JSON.stringify({list: screenList(), desktop: desktopNumber()});
     if (text !== lastScreens) {
         lastScreens = text;
-        send({e: "screens", list: JSON.parse(text)});
+        var event = JSON.parse(text);
+        event.e = "screens";
+        send(event);
     }
 }
 

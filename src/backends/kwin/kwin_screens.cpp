@@ -19,6 +19,9 @@ KWinScreens::KWinScreens(KWinBridge& bridge, Namer namer)
 }
 
 void KWinScreens::update(const QJsonObject& event) {
+    if (const int desktop = event.value(QStringLiteral("desktop")).toInt(); desktop > 0) {
+        desktop_ = static_cast<std::uint32_t>(desktop);
+    }
     std::vector<Monitor> monitors;
     for (const QJsonValue& value : event.value(QStringLiteral("list")).toArray()) {
         const QJsonObject object = value.toObject();

@@ -24,6 +24,7 @@ class KWinScreens : public Screens, public ScreenChanges {
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override;
+    std::optional<std::uint32_t> currentDesktop() const override { return desktop_; }
     void setHandler(std::function<void()> handler) override { changed_ = std::move(handler); }
 
     // The primary monitor in KWin's pixels; empty before the first report.
@@ -40,6 +41,7 @@ class KWinScreens : public Screens, public ScreenChanges {
     KWinBridge& bridge_;
     Namer namer_;
     std::vector<Monitor> monitors_;
+    std::optional<std::uint32_t> desktop_;
     std::function<void()> changed_;
 };
 
