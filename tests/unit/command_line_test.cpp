@@ -78,13 +78,15 @@ TEST(CommandLine, SnapIsShorthandForTheSnapUrlUrlsGoAsTheyAreAndTheRestIsRefused
                   row.substr(arrow + 4));
         EXPECT_EQ(command.error, "") << row;
     }
-    for (const char* joined : {"snap|LeftHalf", "snap", "snap|leftHalf|x", "jump", "--frobnicate",
-                               "--ping|snap|center", "show|extra"}) {
+    for (const char* joined :
+         {"snap|LeftHalf", "snap", "snap|leftHalf|x", "jump", "--frobnicate", "--ping|snap|center",
+          "show|extra", "--desktop", "--desktop|gnome"}) {
         const auto command = parseCommandLine(words(joined));
         EXPECT_EQ(command.kind, CommandLine::Kind::invalid) << joined;
         EXPECT_NE(command.error, "") << joined;
     }
     EXPECT_TRUE(parseCommandLine(words("--strict-x-errors|snap|restore")).strictXErrors);
+    EXPECT_EQ(parseCommandLine(words("--desktop|kwin|show")).desktop, "kwin");
     EXPECT_NE(parseCommandLine(words("snap|sideways")).error.find("almostMaximize"),
               std::string::npos)
         << "the message lists the valid actions";

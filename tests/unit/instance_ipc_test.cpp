@@ -31,6 +31,9 @@ TEST(RuntimePaths, DisplayKeyIgnoresTheScreenAndIsAFileName) {
                   key.empty() ? std::nullopt : std::optional(key))
             << row;
     }
+    EXPECT_EQ(waylandDisplayKey("wayland-0"), "wayland_wayland-0");
+    EXPECT_EQ(waylandDisplayKey("/run/user/1000/wayland-1"), "wayland__run_user_1000_wayland-1");
+    EXPECT_EQ(waylandDisplayKey(""), std::nullopt);
 }
 
 class InstanceIpcTest : public ::testing::Test {
