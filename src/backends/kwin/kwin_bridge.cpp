@@ -47,6 +47,7 @@ std::optional<std::string> KWinBridge::start(int deadlineMs) {
     if (!bus.isConnected()) {
         return "there is no D-Bus session bus";
     }
+    kwinOwner_ = bus.interface()->serviceOwner(kwinService).value();
     if (!bus.registerObject(bridgePath, this, QDBusConnection::ExportScriptableSlots)) {
         return "cannot offer the bridge on the session bus";
     }
@@ -89,7 +90,16 @@ void KWinBridge::stop() {
     }
 }
 
+// Only KWin speaks for the desktop: other programs on the bus cannot press our shortcuts or
+// tell us where windows are.
+bool KWinBridge::fromKWin() const {
+    return calledFromDBus() && message().service() == kwinOwner_;
+}
+
 void KWinBridge::event(const QString& json) {
+    if (!fromKWin()) {
+        return;
+    }
     const QJsonObject event = QJsonDocument::fromJson(json.toUtf8()).object();
     const QString kind = event.value(QStringLiteral("e")).toString();
     if (const auto cursor = event.value(QStringLiteral("cursor")).toObject(); !cursor.isEmpty()) {
@@ -106,6 +116,9 @@ void KWinBridge::event(const QString& json) {
 }
 
 QString KWinBridge::next() {
+    if (!fromKWin()) {
+        return QStringLiteral("[]");
+    }
     // An earlier call still waiting is answered empty: the newest one is the script's.
     answerIdle();
     setDelayedReply(true);

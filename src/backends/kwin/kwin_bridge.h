@@ -55,10 +55,12 @@ class KWinBridge : public QObject, protected QDBusContext {
     Q_SCRIPTABLE QString next();
 
   private:
+    bool fromKWin() const;
     void flush();
     void answerIdle();
 
     std::string scriptFolder_;
+    QString kwinOwner_;
     std::map<QString, Handler> handlers_;
     QJsonArray queue_;
     std::optional<QDBusMessage> standing_;
