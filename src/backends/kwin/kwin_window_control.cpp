@@ -59,25 +59,30 @@ void KWinWindowControl::setFrame(const WindowRef& window, const Rect& frame,
                   {QStringLiteral("y"), pixel(frame.y + primary.y)},
                   {QStringLiteral("w"), pixel(frame.width)},
                   {QStringLiteral("h"), pixel(frame.height)}});
-    auto& waiting = waiting_[id->second];
-    waiting.push_back(std::move(done));
+    const std::uint64_t write = ++writes_;
+    waiting_[id->second].push_back({write, std::move(done)});
     // A client that never takes the size (or has gone) must not hold the caller forever.
-    QTimer::singleShot(writeDeadlineMs, &bridge_, [this, key = id->second, count = waiting.size()] {
-        const auto entry = waiting_.find(key);
-        if (entry != waiting_.end() && entry->second.size() >= count) {
-            finish(key);
-        }
-    });
+    QTimer::singleShot(writeDeadlineMs, &deadlines_,
+                       [this, key = id->second, write] { finish(key, write); });
 }
 
-void KWinWindowControl::finish(const QString& id) {
+void KWinWindowControl::finish(const QString& id, std::uint64_t upTo) {
     const auto entry = waiting_.find(id);
     if (entry == waiting_.end()) {
         return;
     }
-    const auto callbacks = std::move(entry->second);
-    waiting_.erase(entry);
-    for (const auto& done : callbacks) {
+    std::vector<std::function<void()>> due;
+    std::erase_if(entry->second, [&](Waiting& waiting) {
+        if (waiting.write > upTo) {
+            return false;
+        }
+        due.push_back(std::move(waiting.done));
+        return true;
+    });
+    if (entry->second.empty()) {
+        waiting_.erase(entry);
+    }
+    for (const auto& done : due) {
         if (done) {
             done();
         }

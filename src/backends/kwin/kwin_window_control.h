@@ -5,7 +5,9 @@
 // is set by a command; KWin applies it when the client has redrawn at the new size, and the
 // script reports that, or the write is given up after a short deadline.
 
+#include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -32,7 +34,8 @@ class KWinWindowControl : public WindowControl {
 
   private:
     WindowRef refFor(const QString& id);
-    void finish(const QString& id);
+    // Ends the writes to the window up to the given one: all of them when KWin reports the frame.
+    void finish(const QString& id, std::uint64_t upTo = UINT64_MAX);
 
     KWinBridge& bridge_;
     const KWinScreens& screens_;
@@ -40,7 +43,14 @@ class KWinWindowControl : public WindowControl {
     std::map<std::uint64_t, QString> ids_;
     std::map<std::uint64_t, Rect> frames_;
     std::optional<WindowRef> active_;
-    std::map<QString, std::vector<std::function<void()>>> waiting_;
+    struct Waiting {
+        std::uint64_t write;
+        std::function<void()> done;
+    };
+    std::map<QString, std::vector<Waiting>> waiting_;
+    std::uint64_t writes_ = 0;
+    // Deadlines end with this object.
+    QObject deadlines_;
 };
 
 } // namespace vantile
