@@ -53,6 +53,7 @@ class VantileProgram {
     pid_t pid() const { return instance_->pid(); }
     std::string report() const { return instance_->report(); }
     std::filesystem::path socketPath() const;
+    std::filesystem::path configDir() const { return home_.configHome() / "VantileWindowManager"; }
     ProcessOptions commandOptions(const std::vector<std::string>& args) const;
 
   private:

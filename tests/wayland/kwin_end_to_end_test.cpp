@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <fstream>
 
 #include "core/windows/window_action.h"
 #include "support/harness_error.h"
@@ -175,6 +176,16 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     vantile = startVantile(kwin);
     kwin.pressShortcut("vantile-rightHalf");
     EXPECT_TRUE(landsAt(kwin, "Keys", {640, 0, 640, 800}));
+    // A new key in the program's file follows for commands the user left alone in Plasma's
+    // settings, and the user's own keys stay.
+    std::filesystem::create_directories(vantile->configDir());
+    std::ofstream(vantile->configDir() / "shortcuts.json")
+        << R"({"rightHalf": "Ctrl+Alt+L", "leftHalf": "Ctrl+Alt+H"})";
+    ASSERT_EQ(vantile->run({"reload"}).exitCode, 0);
+    const std::string reloaded = vantile->run({"shortcuts"}).output;
+    for (const char* line : {"Ctrl+Alt+L\trightHalf\tactive", "Ctrl+Super+H\tleftHalf\tactive"}) {
+        EXPECT_NE(reloaded.find(line), std::string::npos) << line << " in:\n" << reloaded;
+    }
     // Region keys use the layout of the window's screen.
     ASSERT_EQ(vantile->run({"use", "Thirds"}).exitCode, 0);
     kwin.pressShortcut("vantile-region3");

@@ -72,7 +72,17 @@ Registration KWinShortcuts::registerShortcut(const std::string& id, const KeyCho
     if (holder.isValid() && holder.value().size() > 1 && holder.value().at(1) != actionName(id)) {
         return Registration::taken;
     }
-    return bind(id, qtText(chord), std::move(pressed));
+    // KGlobalAccel keeps the keys it had for the command. Keys that are still the chord this
+    // program gave before follow its new chord; keys the user chose in Plasma's settings stay.
+    const auto before = registered_.find(id);
+    const bool follows = before != registered_.end() && !(before->second == chord) &&
+                         heldChords(id) == std::vector{qtText(before->second).toStdString()};
+    registered_[id] = chord;
+    const Registration result = bind(id, qtText(chord), std::move(pressed));
+    if (result == Registration::active && follows) {
+        rebind(id, {chord});
+    }
+    return result;
 }
 
 // Shown in Plasma's settings without a key, where the user may bind it.

@@ -31,6 +31,8 @@ class KWinShortcuts : public GlobalShortcuts {
 
     KWinBridge& bridge_;
     std::map<std::string, ShortcutPress> pressed_;
+    // The chord each id was last registered with, kept after it is unregistered.
+    std::map<std::string, KeyChord> registered_;
 };
 
 } // namespace vantile
