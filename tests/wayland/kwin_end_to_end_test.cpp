@@ -195,12 +195,14 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     EXPECT_EQ(std::ranges::count(names, "vantile-topHalf"), 0) << "a taken key is not registered";
 }
 
+// The first output at twice the scale: 640 x 400 of KWin's (and Qt's) logical pixels.
 TEST(KWinEditor, CoversBothOutputsWithItsToolbarAboveAndTakesTheKeysOnThePrimary) {
     KWinDesktop kwin({.outputs = 2});
+    configureOutput(kwin, "output.Virtual-0.scale.2");
     auto client = kwin.startClient("Work", 400, 300);
     auto vantile = startVantile(kwin);
     ASSERT_EQ(vantile->run({"edit"}).exitCode, 0);
-    EXPECT_TRUE(landsAt(kwin, "Vantile Region Editor", {0, 0, 1280, 800}));
+    EXPECT_TRUE(landsAt(kwin, "Vantile Region Editor", {0, 0, 640, 400}));
     EXPECT_TRUE(landsAt(kwin, "Vantile Region Editor 2", {1280, 0, 1280, 800}));
     // Stacking, from the bottom: the client, the editor windows, the toolbar; keys to the primary.
     const auto stacking = kwin.evaluate(
@@ -211,7 +213,7 @@ TEST(KWinEditor, CoversBothOutputsWithItsToolbarAboveAndTakesTheKeysOnThePrimary
     EXPECT_EQ(stacking.back(), "Vantile Region Editor Toolbar");
     EXPECT_NE(std::ranges::find(stacking, "Vantile Region Editor (active)"), stacking.end());
     const Rect toolbar = kwin.frameOf("Vantile Region Editor Toolbar").value_or(Rect{});
-    EXPECT_TRUE(toolbar.width > 0 && toolbar.minX() >= 0 && toolbar.maxX() <= 1280)
+    EXPECT_TRUE(toolbar.width > 0 && toolbar.minX() >= 0 && toolbar.maxX() <= 640)
         << "the toolbar stands on the primary output: " << describe(toolbar);
     // Escape, typed on the keyboard, reaches the editor and closes it on both outputs.
     FakeInput(kwin.environment().at("WAYLAND_DISPLAY")).chord({KEY_ESC});

@@ -80,10 +80,13 @@ class SnapPreviewWidget : public QWidget {
 
 namespace {
 
+// On X the desktop counts device pixels, which Qt scales down on a scaled monitor; a Wayland
+// compositor counts in the same logical pixels as Qt.
 std::vector<QtScreenScale> qtScreens() {
+    const bool logical = QGuiApplication::platformName() == QStringLiteral("wayland");
     std::vector<QtScreenScale> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        screens.push_back({screen->geometry(), screen->devicePixelRatio()});
+        screens.push_back({screen->geometry(), logical ? 1.0 : screen->devicePixelRatio()});
     }
     return screens;
 }
