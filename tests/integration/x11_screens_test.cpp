@@ -87,9 +87,11 @@ TEST(X11Screens, MonitorsArePrimaryFirstInScreenSpace) {
 
     desktop.server->setMonitors({kRight, kLeft});
     ASSERT_TRUE(test::waitUntil([&] { return observer.settle(), observer.reports > 0; }, 5000ms));
-    EXPECT_EQ(described(observer.x11Screens.screens()),
-              (Described{{"RIGHT", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
-                         {"LEFT", {-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}}));
+    // The window manager publishes its new work area a moment after the change.
+    const Described moved{{"RIGHT", {0, 0, 1280, 1024}, {0, 0, 1280, 1024}},
+                          {"LEFT", {-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}};
+    test::waitUntil([&] { return described(observer.x11Screens.screens()) == moved; }, 3000ms);
+    EXPECT_EQ(described(observer.x11Screens.screens()), moved);
 }
 
 // The events of one change (several RandR and root events) drained together are reported once.

@@ -132,7 +132,8 @@ TEST_F(InstanceIpcTest, AUrlWithoutAcknowledgementIsNotDelivered) {
     });
     EXPECT_EQ(sendUrl("vantile://show"), SendResult::failed);
     hangUp.join();
-    EXPECT_NE(error.find("without taking the URL"), std::string::npos) << error;
+    // The close may come before or after the whole message was written.
+    EXPECT_NE(error.find("the running instance closed the connection"), std::string::npos) << error;
     // Nobody reads it at all.
     EXPECT_EQ(send(InstanceMessage::Kind::url, "x://y", std::chrono::milliseconds(50)),
               SendResult::failed);
