@@ -106,6 +106,8 @@ int runGui(int argc, char** argv) {
         if (!session) {
             return fail(error);
         }
+    } else if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return fail("KWin on Wayland needs a Wayland session: WAYLAND_DISPLAY is not set");
     } else {
         // Our own windows too are native Wayland windows, never XWayland ones, whatever the
         // environment asks for: KWin's script places them.
