@@ -170,6 +170,26 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     FakeInput(kwin.environment().at("WAYLAND_DISPLAY")).chord({KEY_LEFTCTRL, KEY_LEFTMETA, KEY_H});
     EXPECT_TRUE(landsAt(kwin, "Keys", {0, 0, 640, 800}));
     EXPECT_EQ(std::ranges::count(vantileShortcutNames(kwin), "vantile-leftHalf"), 1);
+    // Another program on the bus cannot press vantile's shortcuts in KWin's name.
+    std::istringstream busNames(
+        kwin.dbusCall({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                       "org.freedesktop.DBus.ListNames"})
+            .value_or(""));
+    for (std::string line; std::getline(busNames, line);) {
+        const auto at = line.find("\":");
+        const std::string name =
+            at == std::string::npos ? "" : line.substr(at + 1, line.rfind('"') - at - 1);
+        const auto owner =
+            kwin.dbusCall({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                           "org.freedesktop.DBus.GetConnectionUnixProcessID", "string:" + name});
+        if (!name.empty() && owner &&
+            owner->find(" " + std::to_string(vantile->pid()) + "\n") != std::string::npos) {
+            kwin.dbusCall({"--dest=" + name, "/org/vantile/Bridge", "org.vantile.Bridge.event",
+                           R"(string:{"e":"shortcut","name":"vantile-rightHalf"})"});
+        }
+    }
+    ASSERT_TRUE(vantile->ping());
+    EXPECT_EQ(kwin.frameOf("Keys"), (Rect{0, 0, 640, 800}));
 
     // A killed instance leaves its script loaded; the next one replaces it and registers once.
     ::kill(vantile->pid(), SIGKILL);
