@@ -142,6 +142,9 @@ int runGui(int argc, char** argv) {
                 Rect{double(r.x()), double(r.y()), double(r.width()), double(r.height())},
                 takesKeys(window));
         });
+        setOwnWindowActivator([&overlays](QWidget& window) {
+            overlays.activate(window.windowTitle().toStdString());
+        });
     }
     const auto toQtGlobal = [&overlays](const Rect& rect) { return qtGlobalRect(overlays, rect); };
     SnapPreviewWindow preview(overlays);

@@ -23,6 +23,9 @@ class OverlayHost {
     virtual void place(const std::string& /*title*/, const Rect& /*desktopPixels*/,
                        bool /*takesKeys*/) {}
     virtual void forget(const std::string& /*title*/) {}
+    // Where the program cannot give its own windows the keys (Wayland): the window with this
+    // title is brought to the front and given them.
+    virtual void activate(const std::string& /*title*/) {}
 };
 
 } // namespace vantile

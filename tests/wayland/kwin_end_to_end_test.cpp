@@ -213,6 +213,19 @@ TEST(KWinShortcuts, FireTheirCommandsAreReportedAsKWinHoldsThemAndSurviveAKilled
     const auto names = vantileShortcutNames(kwin);
     EXPECT_EQ(std::ranges::count(names, "vantile-rightHalf"), 1);
     EXPECT_EQ(std::ranges::count(names, "vantile-topHalf"), 0) << "a taken key is not registered";
+
+    // `vantile show` brings the program's open window to the front, with the keys.
+    ASSERT_EQ(vantile->run({"shortcuts", "--edit"}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return kwin.frameOf("Shortcuts").has_value(); }, 5000ms));
+    const auto activate = [&](const std::string& title) {
+        return kwin.evaluate("workspace.clientList().forEach(function (c) { if (c.caption === '" +
+                             title + "') { workspace.activeClient = c; } });");
+    };
+    activate("Keys");
+    ASSERT_EQ(vantile->run({"show"}).exitCode, 0);
+    EXPECT_TRUE(waitUntil(
+        [&] { return kwin.evaluate("out(workspace.activeClient.caption);").at(0) == "Shortcuts"; },
+        3000ms));
 }
 
 // The first output at twice the scale: 640 x 400 of KWin's (and Qt's) logical pixels.

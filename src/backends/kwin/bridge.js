@@ -268,6 +268,13 @@ var commands = {
             }
         });
     },
+    activate: function (c) {
+        allWindows().forEach(function (window) {
+            if (window.pid === vantilePid && window.caption === c.title) {
+                activateLater(window);
+            }
+        });
+    },
     unplace: function (c) {
         delete placements[c.title];
     },

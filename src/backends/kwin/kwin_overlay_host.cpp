@@ -21,4 +21,9 @@ void KWinOverlayHost::forget(const std::string& title) {
                   {QStringLiteral("title"), QString::fromStdString(title)}});
 }
 
+void KWinOverlayHost::activate(const std::string& title) {
+    bridge_.send({{QStringLiteral("c"), QStringLiteral("activate")},
+                  {QStringLiteral("title"), QString::fromStdString(title)}});
+}
+
 } // namespace vantile

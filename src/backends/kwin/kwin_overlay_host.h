@@ -22,6 +22,7 @@ class KWinOverlayHost : public OverlayHost {
     Rect primaryInDesktopPixels() override { return screens_.primaryInDesktopPixels(); }
     void place(const std::string& title, const Rect& desktopPixels, bool takesKeys) override;
     void forget(const std::string& title) override;
+    void activate(const std::string& title) override;
 
   private:
     KWinBridge& bridge_;

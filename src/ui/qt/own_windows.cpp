@@ -29,6 +29,11 @@ std::vector<QWidget*> visibleInRaiseOrder(int fromLayer) {
     return windows;
 }
 
+std::function<void(QWidget&)>& activator() {
+    static std::function<void(QWidget&)> instance;
+    return instance;
+}
+
 std::function<void(QWidget&, const QRect&)>& placer() {
     static std::function<void(QWidget&, const QRect&)> instance;
     return instance;
@@ -89,6 +94,10 @@ void placeOwnWindow(QWidget& window, const QRect& geometry) {
     }
 }
 
+void setOwnWindowActivator(std::function<void(QWidget&)> activate) {
+    activator() = std::move(activate);
+}
+
 void setOwnWindowPlacer(std::function<void(QWidget&, const QRect&)> place) {
     placer() = std::move(place);
 }
@@ -115,7 +124,9 @@ void activateOwnWindows() {
         const auto topmost = std::find_if(windows.rbegin(), windows.rend(), visibleTakingKeys);
         active = topmost == windows.rend() ? nullptr : *topmost;
     }
-    if (active) {
+    if (active && activator()) {
+        activator()(*active);
+    } else if (active) {
         active->activateWindow();
     }
 }

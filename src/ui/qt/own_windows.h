@@ -32,6 +32,9 @@ void setOwnWindowPlacer(std::function<void(QWidget& window, const QRect& geometr
 bool takesKeys(const QWidget& window);
 void setLeavesKeysToOthers(QWidget& window);
 
+// Where the desktop alone may hand the keys to a window (Wayland), the activator set for it asks.
+void setOwnWindowActivator(std::function<void(QWidget& window)> activator);
+
 // Brings the program to the front: raises every visible window in layer order, then gives the
 // keys to the active window when it is still visible and takes keys, else to the topmost such
 // window. Windows that appear without taking the keys (the toolbar) or take no input (the
