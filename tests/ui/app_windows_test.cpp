@@ -37,9 +37,9 @@
 #include "backends/x11/x11_connection.h"
 #include "backends/x11/x11_input.h"
 #include "base/file_io.h"
-#include "platform/key_chords.h"
 #include "fake/fake_app_environment.h"
 #include "fake/fake_desktop.h"
+#include "platform/key_chords.h"
 #include "support/desktop.h"
 #include "support/temp_dir.h"
 #include "ui/qt/accessibility_onboarding_window.h"
@@ -89,6 +89,17 @@ TEST(OnboardingWindow, ShowsItsElementsAndThePictureInTheAccentReturnHelpsEscape
     for (const auto& [x, y, colour] : pixels) {
         EXPECT_EQ(image.pixel(x, y), colour) << x << "," << y;
     }
+    {
+        // The user is in the settings the window sent them to: the picture keeps the accent.
+        QWidget settings;
+        settings.show();
+        settings.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+        EXPECT_EQ(widget.grab().toImage().pixel(235, 41), accent)
+            << "while another window is active";
+    }
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
     QTest::keyClick(&widget, Qt::Key_Return);
     EXPECT_EQ(settingsOpened, 1);
     desktop.advance(0.6);

@@ -28,7 +28,8 @@ class GlyphView : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        paintAppGlyph(painter, rect(), palette().color(QPalette::Highlight));
+        // The accent even while the user is in the settings this window sent them to.
+        paintAppGlyph(painter, rect(), palette().color(QPalette::Active, QPalette::Highlight));
     }
 };
 
