@@ -48,6 +48,9 @@ std::unique_ptr<DesktopSession> startKWinSession(const std::string& scriptFolder
 // The desktop as the session names it ("GNOME", "sway"), for telling the user.
 std::string waylandDesktopName();
 
+// What the named window manager does itself at the screen's edges, from the user's settings.
+std::vector<std::string> desktopEdgeNotes(const std::string& windowManager);
+
 // Which desktop to control: the command line's choice, else the session's own.
 enum class SessionKind { x11, kwin };
 SessionKind sessionKind(const std::optional<std::string>& choice);

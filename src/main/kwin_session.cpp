@@ -15,8 +15,6 @@
 
 namespace vantile {
 
-std::vector<std::string> desktopEdgeNotes(const std::string& windowManager);
-
 namespace {
 
 // On Wayland nothing outside our own windows can be heard; keys in them come with the same
@@ -67,22 +65,9 @@ class KWinSession : public DesktopSession {
     OverlayHost& overlays() override { return overlays_; }
     EventMonitors& monitors() override { return monitors_; }
     std::vector<std::string> edgeNotes() override { return desktopEdgeNotes("KWin"); }
-    void drain() override {
-        if (!bridge_.answering()) {
-            return;
-        }
-        // Whatever the script sent before a ping is answered has reached the bus by now; a
-        // round trip to the script makes sure it has been handled here too.
-        int token = ++pings_;
-        bool answered = false;
-        bridge_.on(QStringLiteral("pong"), [&answered, token](const QJsonObject& event) {
-            answered = answered || event.value(QStringLiteral("token")).toInt() == token;
-        });
-        bridge_.send(
-            {{QStringLiteral("c"), QStringLiteral("ping")}, {QStringLiteral("token"), token}});
-        bridge_.waitUntil([&answered] { return answered; }, 1000);
-        bridge_.on(QStringLiteral("pong"), {});
-    }
+    // Whatever the script sent before a ping is answered has reached the bus by now; a round
+    // trip to the script makes sure it has been handled here too.
+    void drain() override { bridge_.roundTrip(); }
 
   private:
     KWinBridge bridge_;
@@ -93,7 +78,6 @@ class KWinSession : public DesktopSession {
     KWinOverlayHost overlays_;
     WaylandInput input_;
     DesktopEventMonitors monitors_;
-    int pings_ = 0;
 };
 
 } // namespace

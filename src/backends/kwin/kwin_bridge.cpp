@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -106,6 +108,9 @@ void KWinBridge::event(const QString& json) {
         cursor_ = {cursor.value(QStringLiteral("x")).toDouble(),
                    cursor.value(QStringLiteral("y")).toDouble()};
     }
+    if (kind == QStringLiteral("pong")) {
+        pingsAnswered_ = std::max(pingsAnswered_, event.value(QStringLiteral("token")).toInt());
+    }
     if (kind == QStringLiteral("hello")) {
         answering_ = true;
         apiVersion_ = event.value(QStringLiteral("api")).toInt();
@@ -162,6 +167,15 @@ void KWinBridge::timerEvent(QTimerEvent* event) {
     if (event->timerId() == idleTimer_) {
         answerIdle();
     }
+}
+
+bool KWinBridge::roundTrip(int deadlineMs) {
+    if (!answering_) {
+        return false;
+    }
+    const int token = ++pingsSent_;
+    send({{QStringLiteral("c"), QStringLiteral("ping")}, {QStringLiteral("token"), token}});
+    return waitUntil([this, token] { return pingsAnswered_ >= token; }, deadlineMs);
 }
 
 bool KWinBridge::waitUntil(const std::function<bool()>& done, int deadlineMs) {

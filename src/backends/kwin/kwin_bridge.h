@@ -47,6 +47,9 @@ class KWinBridge : public QObject, protected QDBusContext {
     void on(const QString& kind, Handler handler) { handlers_[kind] = std::move(handler); }
     // Queues a command for the script; it leaves with the answer to the script's next call.
     void send(const QJsonObject& command);
+    // Waits until the script has answered a command sent now, so that everything it reported
+    // before has been handled here too; false at the deadline or without a script.
+    bool roundTrip(int deadlineMs = 1000);
     // Runs the event loop until `done` says so or the deadline passes; true when done.
     bool waitUntil(const std::function<bool()>& done, int deadlineMs);
 
@@ -67,6 +70,8 @@ class KWinBridge : public QObject, protected QDBusContext {
     int idleTimer_ = 0;
     bool answering_ = false;
     int apiVersion_ = 0;
+    int pingsSent_ = 0;
+    int pingsAnswered_ = 0;
     bool loaded_ = false;
     Point cursor_;
 
